@@ -1,0 +1,58 @@
+#include "field_reader.h"
+
+#include "conversions.h"
+
+void FieldReader::skip_blanks() {
+    while (i_ < d_.size() && (d_[i_] == ' ' || d_[i_] == '\t')) ++i_;
+}
+
+void FieldReader::consume_separator() {
+    if (i_ >= d_.size()) return;
+    if (d_[i_] == ',' || d_[i_] == '\n') {
+        ++i_;
+    } else if (d_[i_] == '\r') {
+        ++i_;
+        if (i_ < d_.size() && d_[i_] == '\n') ++i_;
+    }
+}
+
+std::string FieldReader::text() {
+    skip_blanks();
+    if (at_end()) return "";
+    if (d_[i_] == '"') {
+        ++i_;
+        size_t start = i_;
+        while (i_ < d_.size() && d_[i_] != '"' && !line_end_at(i_) && i_ - start < MAX_FIELD) ++i_;
+        std::string field = d_.substr(start, i_ - start);
+        if (i_ - start >= MAX_FIELD) return field;  // the cap: the rest is the next field
+        if (i_ < d_.size() && d_[i_] == '"') {
+            ++i_;
+            skip_blanks();
+        }
+        consume_separator();
+        return field;
+    }
+    size_t start = i_;
+    while (i_ < d_.size() && d_[i_] != ',' && !line_end_at(i_) && i_ - start < MAX_FIELD) ++i_;
+    std::string field = d_.substr(start, i_ - start);
+    if (i_ - start < MAX_FIELD) consume_separator();
+    return field;
+}
+
+int32_t FieldReader::number() {
+    skip_blanks();
+    if (at_end()) return 0;
+    size_t start = i_;
+    while (i_ < d_.size() && d_[i_] != ',' && d_[i_] != ' ' && d_[i_] != '\t' && !line_end_at(i_) &&
+           i_ - start < MAX_FIELD)
+        ++i_;
+    std::string field = d_.substr(start, i_ - start);
+    if (field.size() < MAX_FIELD) {
+        skip_blanks();
+        consume_separator();
+    }
+
+    if (!field.empty() && field[0] != '&' && field.find_first_of(".eEdD") != std::string::npos)
+        return F2I(S2F(field));
+    return S2I(field);
+}

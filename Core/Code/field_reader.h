@@ -1,0 +1,33 @@
+// Reads the comma- and line-separated fields of the system's data files
+// (page files, the colour table).
+//
+// - Blanks (space, tab) before a field are skipped.
+// - A field ends at a comma or line end (CR LF, LF, or a lone CR), which is
+//   consumed. An empty line is one empty field.
+// - A field starting with '"' runs to the next '"' (or line end); after the
+//   closing quote blanks are skipped and one comma or line end is consumed.
+// - A number field also ends at a blank; blanks after it are skipped and one
+//   comma or line end consumed.
+// - A field holds at most 4096 characters; the rest begins the next field.
+// - Past the end every field reads as "" or 0.
+#pragma once
+#include <cstdint>
+#include <string>
+
+class FieldReader {
+public:
+    static constexpr size_t MAX_FIELD = 4096;
+    explicit FieldReader(std::string data) : d_(std::move(data)) {}
+    bool at_end() const { return i_ >= d_.size(); }
+    std::string text();
+    // S2I rules; a number holding '.' or an exponent letter (and no "&"
+    // prefix) is a decimal fraction rounded half to even.
+    int32_t number();
+
+private:
+    bool line_end_at(size_t i) const { return i < d_.size() && (d_[i] == '\n' || d_[i] == '\r'); }
+    void skip_blanks();
+    void consume_separator();  // one comma or line end, if there is one
+    std::string d_;
+    size_t i_ = 0;
+};

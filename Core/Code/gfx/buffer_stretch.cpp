@@ -1,0 +1,51 @@
+#include <cctype>
+#include <cmath>
+#include <vector>
+
+#include "gfx.h"
+#include "runtime.h"
+
+void GFX_BUFFER_STRETCH(IMAGE*& SOURCE, IMAGE*& DEST) {
+    ROUTINE("Buffer Stretch", "GFX_BUFFER_STRETCH");
+    need(SOURCE);
+    need(DEST);
+    const uint32_t sw = SOURCE->WIDTH, sh = SOURCE->HEIGHT, dw = DEST->WIDTH, dh = DEST->HEIGHT;
+    // Index arithmetic on unsigned 32-bit values; an index past the source
+    // is held at its last row or column.
+    std::vector<uint32_t> col(dw);
+    for (uint32_t x = 0; x < dw; ++x) col[x] = std::min((sw * x) / dw, sw - 1);
+    IMAGE* from = SOURCE;
+    if (SOURCE == DEST) {  // read from a copy when drawing into the source itself
+        from = need(image_create(int(sw), int(sh), 0x00000000, 32));
+        check(image_put(from, 0, 0, SOURCE, PUT_COPY));
+    }
+    for (uint32_t y = 0; y < dh; ++y) {
+        const uint32_t* s = image_row(from, std::min((sh * y) / dh, sh - 1));
+        uint32_t* d = image_row(DEST, y);
+        for (uint32_t x = 0; x < dw; ++x) d[x] = s[col[x]];
+    }
+    if (from != SOURCE) image_destroy(from);
+}
+
+void GFX_BUFFER_STRETCH_ASPECT(IMAGE*& SOURCE, IMAGE*& DEST, const std::string& ASPECT_CORRECTION) {
+    ROUTINE("Buffer Stretch", "GFX_BUFFER_STRETCH_ASPECT");
+    need(SOURCE);
+    need(DEST);
+    std::string mode = ASPECT_CORRECTION;
+    for (char& c : mode) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const uint32_t sw = SOURCE->WIDTH, sh = SOURCE->HEIGHT, dw = DEST->WIDTH, dh = DEST->HEIGHT;
+    const double d = double(dw) / double(dh), s = double(sw) / double(sh);
+    int64_t nw = dw, nh = dh;
+    if ((mode == "height" || mode == "h") && d > s)
+        nw = int64_t(std::nearbyint(double(sw * dh) / double(sh)));
+    else if ((mode == "width" || mode == "w") && d < s)
+        nh = int64_t(std::nearbyint(double(sh * dw) / double(sw)));
+    // A very thin picture would round to zero pixels: keep at least one.
+    nw = std::max<int64_t>(nw, 1);
+    nh = std::max<int64_t>(nh, 1);
+    if (nw != dw || nh != dh) {
+        image_destroy(DEST);
+        DEST = image_create(int(nw), int(nh), 0x00000000, 32);
+    }
+    GFX_BUFFER_STRETCH(SOURCE, DEST);
+}

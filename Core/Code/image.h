@@ -1,0 +1,69 @@
+// Image buffers: a 32-byte header followed by rows of 0xAARRGGBB pixels.
+//
+// Pixel (x, y) is the 32-bit word at byte 32 + y * PITCH + 4 * x; the header
+// starts on a 16-byte boundary and PITCH is WIDTH * 4 rounded up to 16.
+// Positions given as floats are rounded half away from zero.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct IMAGE {
+    uint32_t TYPE;  // always 7
+    int32_t BPP;    // bytes per pixel: 4
+    uint32_t WIDTH;
+    uint32_t HEIGHT;
+    uint32_t PITCH;
+    uint32_t _RESERVED[3];
+};
+static_assert(sizeof(IMAGE) == 32, "the header is 32 bytes");
+
+enum PutMode { PUT_COPY, PUT_ALPHA, PUT_AND, PUT_XOR };
+enum LineKind { LINE_LINE, LINE_BOX, LINE_FILLED_BOX };
+
+constexpr uint32_t DEFAULT_FILL = 0xFFFF00FFu;
+
+// The raw allocation shared with the picture loader: header filled, pixels
+// not. Null when the size is not positive, absurd, or memory runs out.
+IMAGE* image_alloc(int64_t width, int64_t height);
+
+// A new buffer filled with `fill`; null before the surface is open, for a
+// width or height below 1, or when memory runs out.
+IMAGE* image_create(int width, int height, uint32_t fill = DEFAULT_FILL, int bpp = 32);
+void image_destroy(IMAGE* img);
+
+inline uint32_t* image_row(IMAGE* img, uint32_t y) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(img) + 32 + size_t(y) * img->PITCH);
+}
+inline const uint32_t* image_row(const IMAGE* img, uint32_t y) {
+    return reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(img) + 32 + size_t(y) * img->PITCH);
+}
+
+// Rounds a drawing position: v > 0 gives trunc(v + 0.5), else trunc(v - 0.5),
+// saturated to a range that cannot overflow later arithmetic.
+int64_t round_position(double v);
+
+// One channel-wise alpha blend of s over d with s's own alpha.
+inline uint32_t blend_pixel(uint32_t d, uint32_t s) {
+    int32_t a = int32_t(s >> 24);
+    if (a == 0) return d;
+    uint32_t out = 0;
+    for (int sh = 0; sh < 32; sh += 8) {
+        int32_t dc = int32_t((d >> sh) & 0xFF), sc = int32_t((s >> sh) & 0xFF);
+        out |= uint32_t(dc + (((sc - dc) * a) >> 8)) << sh;  // floor division by 256
+    }
+    return out;
+}
+
+// Draws `source` (or its rectangle (sx1, sy1)-(sx2, sy2), corners inclusive, in
+// either order, clamped to the source) at (x, y) of `target`; a null target
+// means the work page. Returns 0, or 7 for a null source, 1 without a work page.
+int image_put(IMAGE* target, float x, float y, IMAGE* source, PutMode mode);
+int image_put(IMAGE* target, float x, float y, IMAGE* source, float sx1, float sy1, float sx2,
+              float sy2, PutMode mode);
+
+// Stores `color` unchanged (no blending); a null target means the work page.
+void draw_line(IMAGE* target, float x1, float y1, float x2, float y2, uint32_t color,
+               LineKind kind = LINE_LINE);
+void pixel_set(IMAGE* target, float x, float y, uint32_t color);
+// 0xFFFFFFFF outside the target.
+uint32_t pixel_get(IMAGE* target, float x, float y);

@@ -1,0 +1,103 @@
+#include "process.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "../surface.h"
+
+void process_abort(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    surface_shutdown();
+    std::_Exit(code);
+}
+
+void process_exit(int code) {
+    std::fflush(stdout);
+    surface_shutdown();
+    std::exit(code);
+}
+
+std::string native_path(const std::string& path) {
+    std::string p = path;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+bool file_readable(const std::string& path) {
+    std::string p = native_path(path);
+    struct stat st;
+    if (stat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    FILE* f = std::fopen(p.c_str(), "rb");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+bool file_read_all(const std::string& path, std::string& out) {
+    out.clear();
+    std::string p = native_path(path);
+    struct stat st;
+    if (stat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    FILE* f = std::fopen(p.c_str(), "rb");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+std::string dir_current() {
+    std::vector<char> buf(4096);
+    while (!getcwd(buf.data(), buf.size())) {
+        if (buf.size() > (1u << 20)) return ".";
+        buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+}
+
+int dir_change(const std::string& path) {
+    return chdir(native_path(path).c_str()) == 0 ? 0 : -1;
+}
+
+std::vector<std::string> dir_list_files(const std::string& pattern_path) {
+    std::vector<std::string> names;
+    std::string p = native_path(pattern_path);
+    size_t slash = p.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : p.substr(0, slash);
+    std::string pattern = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (folder.empty()) folder = "/";
+    DIR* d = opendir(folder.c_str());
+    if (!d) return names;
+    while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name.empty() || name[0] == '.') continue;  // hidden entries
+        if (fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) != 0) continue;
+        struct stat st;
+        std::string full = folder + "/" + name;
+        if (stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        names.push_back(name);
+    }
+    closedir(d);
+    return names;
+}
+
+namespace {
+bool g_port_fails = false;
+}
+
+int port_read(int, int& value) {
+    if (g_port_fails) return 8;  // "no privileges"
+    value = 0xFF;
+    return 0;
+}
+
+void port_read_fail_for_tests(bool fail) { g_port_fails = fail; }

@@ -1,0 +1,30 @@
+// Process and OS services: the only place besides the surface backends that
+// talks to the operating system.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Ends the program after a fatal report: closes the window, no cleanup.
+[[noreturn]] void process_abort(int code);
+// Ends the program normally (runs exit handlers).
+[[noreturn]] void process_exit(int code);
+
+// Translates the system's "\" separators to the platform's own.
+std::string native_path(const std::string& path);
+// True when the path names something that opens for reading as a file.
+bool file_readable(const std::string& path);
+// Reads a whole file. False when it cannot be opened or read.
+bool file_read_all(const std::string& path, std::string& out);
+// Current directory (native form) and changing it; change returns 0 on success.
+std::string dir_current();
+int dir_change(const std::string& path);
+// Names of the ordinary, non-hidden files matching a "folder\pattern" wildcard
+// ("*" and "?"), in the order the directory yields them.
+std::vector<std::string> dir_list_files(const std::string& pattern_path);
+
+// I/O port read. No ports here: a port always reads as ready (all bits set).
+// Returns 0 and the value, or an error number when the read fails.
+int port_read(int port, int& value);
+// Tests use this to make every later port read fail.
+void port_read_fail_for_tests(bool fail);

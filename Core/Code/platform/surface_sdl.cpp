@@ -1,0 +1,139 @@
+// SDL2 backend: one window showing the visible page; keyboard and window
+// events are handled on the program's thread whenever it waits.
+//
+// Key strings: printable characters as typed (text input, so shift and the
+// keyboard layout apply), Enter 13, Tab 9, Backspace 8, Escape 27, Ctrl+A to
+// Ctrl+Z 1 to 26. Every other key is extended: 255 followed by a scan code:
+//
+//   Up 72 "H"    Down 80 "P"   Left 75 "K"   Right 77 "M"
+//   Home 71 "G"  End 79 "O"    PgUp 73 "I"   PgDn 81 "Q"
+//   Insert 82 "R"  Delete 83 "S"  F1-F10 59-68  F11 133  F12 134
+//   close button 107 "k"
+#include <SDL.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "../surface.h"
+#include "backend.h"
+
+namespace {
+SDL_Window* g_window = nullptr;
+const IMAGE* g_shown = nullptr;
+
+std::string program_title() {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "Program";
+    std::string path(buf, size_t(n));
+    std::string name = path.substr(path.rfind('/') + 1);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+int scan_code_of(SDL_Scancode sc) {
+    switch (sc) {
+        case SDL_SCANCODE_UP: return 72;
+        case SDL_SCANCODE_DOWN: return 80;
+        case SDL_SCANCODE_LEFT: return 75;
+        case SDL_SCANCODE_RIGHT: return 77;
+        case SDL_SCANCODE_HOME: return 71;
+        case SDL_SCANCODE_END: return 79;
+        case SDL_SCANCODE_PAGEUP: return 73;
+        case SDL_SCANCODE_PAGEDOWN: return 81;
+        case SDL_SCANCODE_INSERT: return 82;
+        case SDL_SCANCODE_DELETE: return 83;
+        case SDL_SCANCODE_F11: return 133;
+        case SDL_SCANCODE_F12: return 134;
+        default:
+            if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return 59 + (sc - SDL_SCANCODE_F1);
+            return -1;
+    }
+}
+
+void present(const IMAGE* page) {
+    if (!g_window || !page) return;
+    SDL_Surface* ws = SDL_GetWindowSurface(g_window);
+    if (!ws) return;
+    SDL_ConvertPixels(int(page->WIDTH), int(page->HEIGHT), SDL_PIXELFORMAT_ARGB8888,
+                      reinterpret_cast<const uint8_t*>(page) + 32, int(page->PITCH), ws->format->format,
+                      ws->pixels, ws->pitch);
+    SDL_UpdateWindowSurface(g_window);
+    g_shown = page;
+}
+
+void handle(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_TEXTINPUT: {
+            // UTF-8 to single bytes; characters beyond Latin-1 have no code here.
+            const unsigned char* t = reinterpret_cast<const unsigned char*>(e.text.text);
+            for (size_t i = 0; t[i];) {
+                unsigned cp = t[i];
+                size_t len = cp < 0x80 ? 1 : (cp >> 5) == 6 ? 2 : (cp >> 4) == 14 ? 3 : 4;
+                if (len == 2 && t[i + 1]) cp = ((cp & 0x1F) << 6) | (t[i + 1] & 0x3F);
+                for (size_t k = 0; k < len && t[i]; ++k) ++i;
+                if (cp < 256 && cp >= 32) key_push(std::string(1, char(cp)));
+            }
+            break;
+        }
+        case SDL_KEYDOWN: {
+            SDL_Keycode k = e.key.keysym.sym;
+            Uint16 mod = e.key.keysym.mod;
+            if (k == SDLK_RETURN || k == SDLK_KP_ENTER) key_push("\r");
+            else if (k == SDLK_TAB) key_push("\t");
+            else if (k == SDLK_BACKSPACE) key_push("\b");
+            else if (k == SDLK_ESCAPE) key_push("\x1B");
+            else if ((mod & KMOD_CTRL) && !(mod & KMOD_ALT) && k >= SDLK_a && k <= SDLK_z)
+                key_push(std::string(1, char(k - SDLK_a + 1)));
+            else if (int sc = scan_code_of(e.key.keysym.scancode); sc >= 0)
+                key_push(extended_key(static_cast<unsigned char>(sc)));
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) key_push(extended_key(SCAN_CLOSE));
+            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) present(g_shown);
+            break;
+        default:
+            break;
+    }
+}
+}  // namespace
+
+bool backend_open(int width, int height) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C and kill keep their meaning
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    g_window = SDL_CreateWindow(program_title().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                width, height, SDL_WINDOW_SHOWN);
+    if (!g_window) {
+        SDL_Quit();
+        return false;
+    }
+    SDL_StartTextInput();
+    g_shown = surface_page(0);
+    return true;
+}
+
+void backend_close() {
+    if (g_window) SDL_DestroyWindow(g_window);
+    g_window = nullptr;
+    g_shown = nullptr;
+    SDL_Quit();
+}
+
+void backend_present(const IMAGE* page) { present(page); }
+
+void backend_wait(int timeout_ms) {
+    SDL_Event e;
+    bool any = false;
+    while (SDL_PollEvent(&e)) {
+        handle(e);
+        any = true;
+    }
+    if (any || timeout_ms == 0) return;
+    // Blocks in the event queue: no CPU while nothing happens.
+    if (timeout_ms < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeout_ms)) {
+        handle(e);
+        while (SDL_PollEvent(&e)) handle(e);
+    }
+}

@@ -1,0 +1,69 @@
+#include "runtime.h"
+
+#include <cstdio>
+#include <new>
+
+#include "platform/process.h"
+
+namespace {
+const char* g_module = "";
+const char* g_routine = "";
+
+const char* error_text(int n) {
+    switch (n) {
+        case 1: return "illegal function call";
+        case 2: return "file not found";
+        case 3: return "file I/O error";
+        case 4: return "out of memory";
+        case 5: return "illegal resume";
+        case 6: return "out of bounds array access";
+        case 7: return "null pointer access";
+        case 8: return "no privileges";
+        case 9: return "interrupted";
+        case 10: return "illegal instruction";
+        case 11: return "floating point error";
+        case 12: return "segmentation violation";
+        case 13: return "termination request signaled";
+        case 14: return "abnormal termination signaled";
+        case 15: return "quit request signaled";
+        case 16: return "return without gosub";
+        case 17: return "end of file";
+        default: return "";
+    }
+}
+
+// Every failed allocation in the program ends in the system's own report.
+void out_of_memory() { fatal_error(ERR_OUT_OF_MEMORY, 0); }
+struct InstallNewHandler {
+    InstallNewHandler() { std::set_new_handler(out_of_memory); }
+} install_new_handler;
+}  // namespace
+
+RoutineScope::RoutineScope(const char* module, const char* routine)
+    : saved_module(g_module), saved_routine(g_routine) {
+    g_module = module;
+    g_routine = routine;
+}
+
+RoutineScope::~RoutineScope() {
+    g_module = saved_module;
+    g_routine = saved_routine;
+}
+
+void fatal_error(int error, int line) {
+    // No allocation here: the report may be the answer to running out of memory.
+    std::set_new_handler(nullptr);
+    char buf[640];
+    const char* word = line > 0 ? "of" : "in";
+    int n = std::snprintf(buf, sizeof buf, "\nAborting due to runtime error %d", error);
+    auto add = [&](int k) { if (k > 0) n = n + k < int(sizeof buf) ? n + k : int(sizeof buf) - 1; };
+    if (error >= 0 && error < 18 && *error_text(error)) add(std::snprintf(buf + n, sizeof buf - n, " (%s)", error_text(error)));
+    if (line > 0) add(std::snprintf(buf + n, sizeof buf - n, " at line %d", line));
+    if (*g_routine)
+        add(std::snprintf(buf + n, sizeof buf - n, " %s %s::%s()\n\n", word, g_module, g_routine));
+    else
+        add(std::snprintf(buf + n, sizeof buf - n, " %s %s()\n\n", word, g_module));
+    std::fwrite(buf, 1, size_t(n), stderr);
+    std::fflush(stderr);
+    process_abort(error);
+}

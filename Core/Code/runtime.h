@@ -1,0 +1,150 @@
+// Runtime: routine scope, the fatal error report, checked arrays.
+//
+// Every routine opens a ROUTINE("Module", "NAME") scope; a failing guarded
+// operation ends the program with fatal_error(), which names the error, the
+// source line of the failing call, and the module and routine in scope.
+#pragma once
+#include <cstdint>
+#include <source_location>
+#include <string>
+#include <vector>
+
+enum RuntimeError : int {
+    ERR_ILLEGAL_CALL = 1,
+    ERR_FILE_NOT_FOUND = 2,
+    ERR_FILE_IO = 3,
+    ERR_OUT_OF_MEMORY = 4,
+    ERR_OUT_OF_BOUNDS = 6,
+    ERR_NULL_POINTER = 7,
+    ERR_NO_PRIVILEGES = 8,
+};
+
+// Records module and routine on entry and restores the caller's on exit.
+struct RoutineScope {
+    RoutineScope(const char* module, const char* routine);
+    ~RoutineScope();
+    RoutineScope(const RoutineScope&) = delete;
+    RoutineScope& operator=(const RoutineScope&) = delete;
+    const char* saved_module;
+    const char* saved_routine;
+};
+#define ROUTINE(module, routine) RoutineScope routine_scope_(module, routine)
+
+// Writes the report to stderr and ends the process with exit status `error`.
+// line <= 0 means the line is not known.
+[[noreturn]] void fatal_error(int error, int line);
+[[noreturn]] inline void fatal_error(int error, const std::source_location& at) {
+    fatal_error(error, static_cast<int>(at.line()));
+}
+
+// A null pointer where a routine needs a buffer or record: error 7.
+template <class T>
+inline T* need(T* p, const std::source_location& at = std::source_location::current()) {
+    if (!p) fatal_error(ERR_NULL_POINTER, at);
+    return p;
+}
+
+// Checks a platform call's result: non-zero ends the program with that error.
+inline void check(int result, const std::source_location& at = std::source_location::current()) {
+    if (result != 0) fatal_error(result, at);
+}
+
+// A dynamic array with lower and upper bounds. Empty: lbound 0, ubound -1.
+// Indexing outside the bounds is error 6; failing to get memory is error 4.
+template <class T>
+class Array {
+public:
+    int lbound() const { return lo_; }
+    int ubound() const { return hi_; }
+    bool empty() const { return hi_ < lo_; }
+    int64_t count() const { return int64_t(hi_) - lo_ + 1; }
+
+    // New bounds; every element default.
+    void redim(int lo, int hi, const std::source_location& at = std::source_location::current()) {
+        std::vector<T> fresh;
+        grow_to(fresh, lo, hi, at);
+        v_.swap(fresh);
+        lo_ = lo;
+        hi_ = hi;
+    }
+    // New upper bound keeping the elements that remain (same lower bound).
+    void redim_preserve(int hi, const std::source_location& at = std::source_location::current()) {
+        if (hi < lo_ - 1) hi = lo_ - 1;
+        int64_t n = int64_t(hi) - lo_ + 1;
+        if (n > int64_t(v_.size())) {
+            reserve_or_die(v_, n, at);
+            v_.resize(size_t(n));
+        } else {
+            v_.resize(size_t(n));
+        }
+        hi_ = hi;
+    }
+    // One more element at the end.
+    void push_back(T value, const std::source_location& at = std::source_location::current()) {
+        if (empty()) { lo_ = 0; hi_ = -1; v_.clear(); }
+        if (hi_ == INT32_MAX) fatal_error(ERR_OUT_OF_MEMORY, at);
+        redim_preserve(hi_ + 1, at);
+        v_.back() = std::move(value);
+    }
+    void erase() { std::vector<T>().swap(v_); lo_ = 0; hi_ = -1; }
+
+    T& operator()(int i, const std::source_location& at = std::source_location::current()) {
+        if (i < lo_ || i > hi_) fatal_error(ERR_OUT_OF_BOUNDS, at);
+        return v_[size_t(int64_t(i) - lo_)];
+    }
+    const T& operator()(int i, const std::source_location& at = std::source_location::current()) const {
+        if (i < lo_ || i > hi_) fatal_error(ERR_OUT_OF_BOUNDS, at);
+        return v_[size_t(int64_t(i) - lo_)];
+    }
+
+private:
+    static void reserve_or_die(std::vector<T>& v, int64_t n, const std::source_location& at) {
+        try {
+            v.reserve(size_t(n));
+        } catch (...) {
+            fatal_error(ERR_OUT_OF_MEMORY, at);
+        }
+    }
+    static void grow_to(std::vector<T>& v, int lo, int hi, const std::source_location& at) {
+        int64_t n = int64_t(hi) - lo + 1;
+        if (n <= 0) return;
+        reserve_or_die(v, n, at);
+        v.resize(size_t(n));
+    }
+    int lo_ = 0, hi_ = -1;
+    std::vector<T> v_;
+};
+
+// Two-dimensional checked array (row bounds x column bounds).
+template <class T>
+class Array2 {
+public:
+    int lbound1() const { return lo1_; }
+    int ubound1() const { return hi1_; }
+    int lbound2() const { return lo2_; }
+    int ubound2() const { return hi2_; }
+    void redim(int lo1, int hi1, int lo2, int hi2,
+               const std::source_location& at = std::source_location::current()) {
+        int64_t rows = int64_t(hi1) - lo1 + 1, cols = int64_t(hi2) - lo2 + 1;
+        std::vector<T> fresh;
+        if (rows > 0 && cols > 0) {
+            if (rows > INT64_MAX / cols) fatal_error(ERR_OUT_OF_MEMORY, at);
+            try {
+                fresh.resize(size_t(rows * cols));
+            } catch (...) {
+                fatal_error(ERR_OUT_OF_MEMORY, at);
+            }
+        }
+        v_.swap(fresh);
+        lo1_ = lo1; hi1_ = hi1; lo2_ = lo2; hi2_ = hi2;
+    }
+    T& operator()(int i, int j, const std::source_location& at = std::source_location::current()) {
+        if (i < lo1_ || i > hi1_ || j < lo2_ || j > hi2_) fatal_error(ERR_OUT_OF_BOUNDS, at);
+        return v_[size_t((int64_t(i) - lo1_) * (int64_t(hi2_) - lo2_ + 1) + (int64_t(j) - lo2_))];
+    }
+    std::vector<T>& raw() { return v_; }
+
+private:
+    int lo1_ = 0, hi1_ = -1, lo2_ = 0, hi2_ = -1;
+    std::vector<T> v_;
+};

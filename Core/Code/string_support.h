@@ -1,0 +1,26 @@
+// The substring family. Positions count from 1; the needle comes first.
+// All searches are exact byte comparisons.
+#pragma once
+#include <cstdint>
+#include <string>
+
+int32_t STRPOS(const std::string& NEEDLE, const std::string& HAYSTACK);   // 0: not found
+int32_t STRRPOS(const std::string& NEEDLE, const std::string& HAYSTACK);  // len + 1: not found
+std::string PREFIX(const std::string& NEEDLE, const std::string& HAYSTACK);
+std::string SUFFIX(const std::string& NEEDLE, const std::string& HAYSTACK);
+std::string EXT_PREFIX(const std::string& NEEDLE, const std::string& HAYSTACK);
+std::string EXT_SUFFIX(const std::string& NEEDLE, const std::string& HAYSTACK);
+std::string AXISLABEL_S(const std::string& BUFFER, const std::string& OPEN_S, const std::string& CLOSE_S);
+std::string AXISPARAM_S(const std::string& BUFFER, const std::string& OPEN_S, const std::string& CLOSE_S);
+// Replaces until no occurrence is left, searching again after every change.
+// A replacement that contains the needle is done in one pass instead.
+std::string STR_REPLACE(const std::string& NEEDLE, const std::string& REPLACEMENT, std::string& HAYSTACK);
+std::string PACKTEXT(std::string& BUFFER, const std::string& NEWLINE);
+std::string PACKTEXTREVERSE(std::string& BUFFER, const std::string& NEWLINE);
+int32_t NEEDLECOUNT(const std::string& NEEDLE, std::string& HAYSTACK);
+
+// The primitives the family is built on.
+int64_t find_first(const std::string& haystack, const std::string& needle);
+int64_t find_last(const std::string& haystack, const std::string& needle);
+std::string middle(const std::string& s, int64_t p, int64_t n);  // n < 0: to the end
+std::string left(const std::string& s, int64_t n);

@@ -1,0 +1,26 @@
+#include "vga_lookup.h"
+
+#include "conversions.h"
+#include "core.h"
+#include "field_reader.h"
+#include "file_support.h"
+#include "platform/process.h"
+
+Array<std::string> VGA_TABLE;
+
+void VGA_LOAD(Array<std::string>& VGA_TABLE, const std::string& FILENAME) {
+    ROUTINE("VGA Lookup", "VGA_LOAD");
+    VGA_TABLE.erase();
+    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\" + FILENAME + ".seq";
+    if (IS_FILE(path) != -1) return;
+    std::string data;
+    if (!file_read_all(path, data)) return;
+    FieldReader in(std::move(data));
+    while (!in.at_end()) VGA_TABLE.push_back(in.text());
+}
+
+uint64_t VGA_LOOKUP(int32_t INDEX) {
+    ROUTINE("VGA Lookup", "VGA_LOOKUP");
+    if (INDEX < 0 || INDEX > 255) INDEX = 0;
+    return uint64_t(int64_t(S2I(VGA_TABLE(INDEX))));
+}
