@@ -1,0 +1,113 @@
+// Page text in the font-sheet font: 8 x 8 cells, 16 to a sheet row, in code order.
+#include <algorithm>
+
+#include "story.h"
+#include "string_support.h"
+
+void RENDER_TEXT(STORY_PAGE_TYPE&, IMAGE*& DEST, const std::string& TEXTDATA, int64_t COL, int64_t ROW,
+                 uint32_t STROKE_COLOR) {
+    ROUTINE("Paging Module", "RENDER_TEXT");
+    need(FONTSHEET);
+    need(DEST);
+    // The masked sheet: each pixel is STROKE_COLOR AND the sheet's pixel. With
+    // an all-ones mask that is the sheet itself, so no copy is needed.
+    IMAGE* FONTCOLOR = FONTSHEET;
+    if (STROKE_COLOR != 0xFFFFFFFFu) {
+        FONTCOLOR = need(image_create(int(FONTSHEET->WIDTH), int(FONTSHEET->HEIGHT), 0x00000000, 32));
+        draw_line(FONTCOLOR, 0, 0, float(FONTCOLOR->WIDTH) - 1, float(FONTCOLOR->HEIGHT) - 1, STROKE_COLOR,
+                  LINE_FILLED_BOX);
+        check(image_put(FONTCOLOR, 0, 0, FONTSHEET, PUT_AND));
+    }
+    const int64_t y = 8 * (ROW - 1);
+    // Glyphs wholly outside the buffer draw nothing: skip them.
+    if (y > -8 && y < int64_t(DEST->HEIGHT)) {
+        const int64_t first = std::max<int64_t>(1, 1 - COL);
+        for (int64_t ZO = first; ZO <= int64_t(TEXTDATA.size()); ++ZO) {
+            const int64_t XO = 8 * (ZO + COL - 1);
+            if (XO >= int64_t(DEST->WIDTH)) break;
+            const unsigned ZA = static_cast<unsigned char>(TEXTDATA[size_t(ZO - 1)]);
+            const float XA = float(8 * (ZA % 16)), YA = float(8 * (ZA / 16));
+            check(image_put(DEST, float(XO), float(y), FONTCOLOR, XA, YA, XA + 7, YA + 7, PUT_ALPHA));
+        }
+    }
+    if (FONTCOLOR != FONTSHEET) image_destroy(FONTCOLOR);
+}
+
+void RENDER_SCROLL(STORY_PAGE_TYPE& PAGE, const std::string& TEXTDATA, IMAGE*& DISP, int64_t, int64_t ROW,
+                   uint32_t STROKE_COLOR) {
+    ROUTINE("Paging Module", "RENDER_SCROLL");
+    need(DISP);
+    const int64_t W = DISP->WIDTH / 8 + 1;
+    if (W < 2) return;  // not even one character fits a line
+    std::string OUTBUFFER, RESERVEBUFFER = TEXTDATA;
+    STR_REPLACE("  ", " ", RESERVEBUFFER);
+    static const std::string CRLF = "\r\n";
+    while (!RESERVEBUFFER.empty()) {
+        // Lines below the buffer would be clipped away: nothing more to see.
+        if (8 * (ROW - 1) >= int64_t(DISP->HEIGHT)) return;
+        OUTBUFFER += PREFIX(CRLF, RESERVEBUFFER);
+        RESERVEBUFFER = SUFFIX(CRLF, RESERVEBUFFER);
+        const size_t a = OUTBUFFER.find_first_not_of(' ');
+        OUTBUFFER = a == std::string::npos ? "" : OUTBUFFER.substr(a, OUTBUFFER.find_last_not_of(' ') - a + 1);
+        while (int64_t(OUTBUFFER.size()) >= W) {
+            if (STRPOS(" ", OUTBUFFER) > 0) {
+                RESERVEBUFFER = EXT_SUFFIX(" ", OUTBUFFER) + " " + RESERVEBUFFER;
+                OUTBUFFER = EXT_PREFIX(" ", OUTBUFFER);
+            } else {
+                RESERVEBUFFER = " - " + middle(OUTBUFFER, W, -1) + RESERVEBUFFER;
+                OUTBUFFER = left(OUTBUFFER, W - 1);
+            }
+        }
+        RENDER_TEXT(PAGE, DISP, OUTBUFFER, (W - int64_t(OUTBUFFER.size())) / 2, ROW, STROKE_COLOR);
+        OUTBUFFER.clear();
+        ++ROW;
+    }
+}
+
+std::string PAGE_DESCRIPTION(STORY_PAGE_TYPE& PAGE) {
+    std::string CAPTION;
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
+        if (!CAPTION.empty() && !PAGE.DESC(INDEX).empty()) CAPTION += " ";
+        CAPTION += PAGE.DESC(INDEX);
+    }
+    return CAPTION;
+}
+
+std::string PAGE_OPTIONS_LINE(STORY_PAGE_TYPE& PAGE) {
+    std::string CAPTION;
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
+        const STORY_OPTION_TYPE& O = PAGE.OPTIONS(INDEX);
+        if (O.CAPTION.empty() || !OPTION_AVAILABLE(O)) continue;
+        if (!CAPTION.empty()) CAPTION += " ";
+        if (O.KEY == " ") {
+            CAPTION += "<SP>";
+        } else {
+            std::string key = O.KEY;
+            for (char& c : key)
+                if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+            CAPTION += "<" + key + ">";
+        }
+        CAPTION += O.CAPTION;
+    }
+    return CAPTION;
+}
+
+void RENDER_PAGE(STORY_PAGE_TYPE& PAGE) {
+    ROUTINE("Paging Module", "RENDER_PAGE");
+    const std::string description = PAGE_DESCRIPTION(PAGE);
+    RENDER_SCROLL(PAGE, description, DISPOUT(PAGE.INDEX, 5), 1, 1, 0xFFFFFFFFu);
+    const std::string options = PAGE_OPTIONS_LINE(PAGE);
+    // Title column: centred in the free width; a title wider than the bar
+    // starts at column 1 and is clipped at the right edge.
+    IMAGE*& title = DISPOUT(PAGE.INDEX, 4);
+    const uint64_t width = need(title)->WIDTH, used = 8 * uint64_t(PAGE.CAPTION.size());
+    const uint64_t free = used < width ? width - used : 0;
+    RENDER_TEXT(PAGE, title, PAGE.CAPTION, int64_t((free / 8) / 2 + 1), 1, 0xFFFFFFFFu);
+    RENDER_SCROLL(PAGE, options, DISPOUT(PAGE.INDEX, 6), 1, 1, 0xFFFFFFFFu);
+}
+
+void CLS2(IMAGE*& SOURCE, uint32_t FILL) {
+    ROUTINE("Paging Module", "CLS2");
+    need(SOURCE);
+    draw_line(SOURCE, 0, 0, float(SOURCE->WIDTH) - 1, float(SOURCE->HEIGHT) - 1, FILL, LINE_FILLED_BOX);
+}

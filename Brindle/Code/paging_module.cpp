@@ -1,0 +1,177 @@
+// Page files, navigation between pages.
+#include "conversions.h"
+#include "core.h"
+#include "field_reader.h"
+#include "file_support.h"
+#include "platform/process.h"
+#include "story.h"
+#include "string_support.h"
+#include "surface.h"
+
+Array<STORY_PAGE_TYPE> PAGES;
+int32_t PAGELOCATION = 0, TOTAL = 0, TALLY = 0, TURNS = 0;
+
+namespace {
+// A message for the reader on the console; waits for a key, which stays queued.
+void tell_reader(const std::string& text, const std::string& path) {
+    text_color(0xFFFFFFFFu);
+    text_print(text + "\"" + path + "\"", true);
+    page_flip();
+    sleep_ms(-1);
+    sleep_ms(1);
+}
+
+// The integer at the start of a page file's base name: leading spaces, an
+// optional sign, decimal digits. Saturates far outside the page range.
+int64_t page_index_of(const std::string& name) {
+    size_t i = 0;
+    while (i < name.size() && name[i] == ' ') ++i;
+    bool negative = false;
+    if (i < name.size() && (name[i] == '-' || name[i] == '+')) negative = name[i++] == '-';
+    int64_t v = 0;
+    for (; i < name.size() && name[i] >= '0' && name[i] <= '9'; ++i) v = std::min<int64_t>(v * 10 + (name[i] - '0'), INT64_MAX / 20);
+    return negative ? -v : v;
+}
+}  // namespace
+
+void LOAD_PAGES(Array<STORY_PAGE_TYPE>& PAGE) {
+    ROUTINE("Paging Module", "LOAD_PAGES");
+    Array<std::string> FILES;
+    CAT(FILES, ".\\" + PROJECTSPACE + "\\Assets\\Pages\\*.seq");
+    if (FILES.empty()) {
+        text_color(0xFFFFFFFFu);
+        text_print("Oh Noes! No files to be found!", true);
+        PAGE.erase();
+        return;
+    }
+    PAGE.erase();
+    for (int i = FILES.lbound(); i <= FILES.ubound(); ++i) {
+        FILES(i) = EXT_PREFIX(".seq", FILES(i));
+        PAGE_CREATE(PAGE, FILES(i));
+    }
+    FILES.erase();
+}
+
+void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
+    ROUTINE("Paging Module", "PAGE_CREATE");
+    const int64_t index = page_index_of(FILENAME);
+    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\Pages\\" + FILENAME + ".seq";
+    if (IS_FILE(path) == 0) {
+        tell_reader("Is not a file: ", path);
+        return;
+    }
+    // A page number the story cannot hold is refused before anything changes.
+    if (index < 0 || index > MAX_PAGE_INDEX) {
+        tell_reader("Page number out of range (0 to " + I2S(MAX_PAGE_INDEX) + "): ", path);
+        return;
+    }
+    std::string data;
+    if (!file_read_all(path, data)) return;
+    const int32_t PAGEINDEX = int32_t(index);
+    FieldReader in(std::move(data));
+
+    STORY_PAGE_TYPE head;
+    head.CAPTION = in.text();
+    head.NPC_COUNT = in.number();
+    head.ITEM_COUNT = in.number();
+    head.SPRITE = in.text();
+    if (head.NPC_COUNT < 0 || head.NPC_COUNT > MAX_ENTITIES || head.ITEM_COUNT < 0 || head.ITEM_COUNT > MAX_ENTITIES) {
+        tell_reader("Character and item counts must be 0 to " + I2S(MAX_ENTITIES) + ": ", path);
+        return;
+    }
+    if (PAGE.ubound() < PAGEINDEX) PAGE.redim_preserve(PAGEINDEX);
+    STORY_PAGE_TYPE& P = PAGE(PAGEINDEX);
+    if (int64_t(P.ENTITY_COUNT) + head.NPC_COUNT + head.ITEM_COUNT > MAX_ENTITIES * int64_t(256)) {
+        tell_reader("Too many files for one page number: ", path);
+        return;
+    }
+    P.INDEX = PAGEINDEX;
+    P.CAPTION = head.CAPTION;
+    P.NPC_COUNT = head.NPC_COUNT;
+    P.ITEM_COUNT = head.ITEM_COUNT;
+    P.SPRITE = head.SPRITE;
+
+    P.NPC.redim(0, P.NPC_COUNT);
+    P.ITEM.redim(0, P.ITEM_COUNT);
+    P.ENTITY.redim(0, P.NPC_COUNT);
+    // A slot read twice keeps counting: the earlier file's entities leave
+    // empty entries that the scene skips.
+    int32_t ENTITY_INDEX = 0;
+    P.ENTITY_COUNT += P.NPC_COUNT;
+    P.ENTITY.redim_preserve(P.ENTITY_COUNT);
+    for (int32_t NPC_INDEX = 1; NPC_INDEX <= P.NPC_COUNT; ++NPC_INDEX) {
+        ++ENTITY_INDEX;
+        P.NPC(NPC_INDEX) = in.text();
+        P.ENTITY(ENTITY_INDEX) = P.NPC(NPC_INDEX);
+    }
+    P.ENTITY_COUNT += P.ITEM_COUNT;
+    P.ENTITY.redim_preserve(P.ENTITY_COUNT);
+    for (int32_t ITEM_INDEX = 1; ITEM_INDEX <= P.ITEM_COUNT; ++ITEM_INDEX) {
+        ++ENTITY_INDEX;
+        P.ITEM(ITEM_INDEX) = in.text();
+        P.ENTITY(ENTITY_INDEX) = P.ITEM(ITEM_INDEX);
+    }
+    P.OPTIONS.redim(1, 4);
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
+        STORY_OPTION_TYPE& O = P.OPTIONS(INDEX);
+        O.KEY = in.text();
+        O.DEST = in.number();
+        O.REQ = in.number();
+        O.CAPTION = in.text();
+    }
+    P.DESC.redim(1, 4);
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) P.DESC(INDEX) = in.text();
+}
+
+void PAGE_DESTROY(Array<STORY_PAGE_TYPE>& PAGE, int32_t PAGEINDEX) {
+    ROUTINE("Paging Module", "PAGE_DESTROY");
+    STORY_PAGE_TYPE& P = PAGE(PAGEINDEX);
+    P.CAPTION.clear();
+    P.SPRITE.clear();
+    P.NPC_COUNT = P.ITEM_COUNT = P.ENTITY_COUNT = 0;
+    P.OPTIONS.erase();
+    P.DESC.erase();
+    P.NPC.erase();
+    P.ITEM.erase();
+    P.ENTITY.erase();
+}
+
+namespace {
+std::string fold_lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+}  // namespace
+
+namespace {
+// The HISTORY of the page a condition names; a page outside the story is an
+// out-of-bounds error.
+int32_t condition_history(int64_t page, const std::source_location& at) {
+    if (page < INT32_MIN || page > INT32_MAX) fatal_error(ERR_OUT_OF_BOUNDS, at);
+    return PAGES(int32_t(page), at).HISTORY;
+}
+}  // namespace
+
+bool OPTION_AVAILABLE(const STORY_OPTION_TYPE& O, const std::source_location& at) {
+    if (O.REQ > 0) return condition_history(O.REQ, at) > 0;
+    if (O.REQ < 0) return condition_history(-int64_t(O.REQ), at) == 0;
+    return true;
+}
+
+int32_t NAVIGATE_PAGE(STORY_PAGE_TYPE& PAGE, const std::string& C) {
+    ROUTINE("Paging Module", "NAVIGATE_PAGE");
+    if (C.empty()) {
+        if (PAGE.HISTORY == 0) PAGE.HISTORY = 1;
+        return PAGE.INDEX;
+    }
+    const std::string key = fold_lower(C);
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
+        STORY_OPTION_TYPE& O = PAGE.OPTIONS(INDEX);
+        if (OPTION_AVAILABLE(O) && key == fold_lower(O.KEY)) {
+            if (SETTING_TURN != 0 && PAGE.HISTORY < INT32_MAX) ++PAGE.HISTORY;
+            return O.DEST;
+        }
+    }
+    return PAGE.INDEX;
+}

@@ -1,0 +1,99 @@
+// Scene composition: backdrop, scene picture and the page's figures placed
+// on two ellipses around the canvas centre.
+#include <cmath>
+
+#include "conversions.h"
+#include "core.h"
+#include "file_support.h"
+#include "gfx/gfx.h"
+#include "image_file.h"
+#include "story.h"
+#include "string_support.h"
+
+namespace {
+// A picture from the asset tree, or a transparent 64 x 64 stand-in when the file is missing.
+IMAGE* picture_or_blank(const std::string& path) {
+    if (IS_FILE(path)) return LoadRGBAFile(path.c_str());
+    return image_create(64, 64, 0x00000000, 32);
+}
+}  // namespace
+
+void SCENE_RENDER(STORY_PAGE_TYPE& PAGE) {
+    ROUTINE("Scene", "SCENE_RENDER");
+    IMAGE* BACKDROP = picture_or_blank(".\\" + PROJECTSPACE + "\\Assets\\Sprites\\interface\\background.png");
+    IMAGE* SOURCE = picture_or_blank(".\\" + PROJECTSPACE + "\\Assets\\Sprites\\scene\\" + PAGE.SPRITE + ".png");
+    GFX_BUFFER_REPEAT(BACKDROP, DISPOUT(PAGE.INDEX, 0));
+    GFX_BUFFER_STRETCH_ASPECT(SOURCE, DISPOUT(PAGE.INDEX, 1), "height");
+    image_destroy(PAGE.SCENE);
+    IMAGE* frame0 = need(DISPOUT(0, 1));
+    PAGE.SCENE = image_create(int(2 * frame0->WIDTH), int(2 * frame0->HEIGHT), 0x00000000, 32);
+    ENTITY_RENDER(PAGE.ENTITY, PAGE.SCENE);
+    image_destroy(BACKDROP);
+    image_destroy(SOURCE);
+}
+
+void ENTITY_PARTS(std::string& SUBJECT, std::string& CLASSIFICATION, std::string& ID, int32_t& COUNT) {
+    ROUTINE("Scene", "ENTITY_PARTS");
+    if (STRPOS(" = ", SUBJECT) > 0) {
+        CLASSIFICATION = PREFIX(" = ", SUBJECT);
+        for (char& c : CLASSIFICATION) c = char(std::tolower(static_cast<unsigned char>(c)));
+        SUBJECT = SUFFIX(" = ", SUBJECT);
+    }
+    if (STRPOS(":", SUBJECT) > 0) {
+        COUNT = S2I(PREFIX(":", SUBJECT));
+        SUBJECT = SUFFIX(":", SUBJECT);
+    }
+    ID = SUBJECT;
+}
+
+IMAGE* ENTITY_SPRITE(const std::string& SUBJECT) {
+    ROUTINE("Scene", "ENTITY_SPRITE");
+    std::string CLASSIFICATION, ID, subject = SUBJECT;
+    int32_t COUNT = 0;
+    ENTITY_PARTS(subject, CLASSIFICATION, ID, COUNT);
+    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\Sprites\\" + CLASSIFICATION + "\\" + ID + ".png";
+    if (IS_FILE(path)) return LoadRGBAFile(path.c_str());
+    return nullptr;
+}
+
+void ENTITY_SCALE(IMAGE* SOURCE, IMAGE*& DEST) {
+    ROUTINE("Scene", "ENTITY_SCALE");
+    if (!SOURCE) return;
+    image_destroy(DEST);
+    DEST = image_create(32, 32, 0x00000000, 32);
+    GFX_BUFFER_STRETCH_ASPECT(SOURCE, DEST, "height");
+}
+
+void ENTITY_RENDER(Array<std::string>& ENTITY, IMAGE*& DEST) {
+    ROUTINE("Scene", "ENTITY_RENDER");
+    need(DEST);
+    const double CX = DEST->WIDTH / 2, CY = DEST->HEIGHT / 2;
+    const double TURN = 6.283185307179586;
+    std::string CLASSIFICATION, ID;
+    int32_t COUNT = 0;
+    const int32_t N = ENTITY.ubound();
+    for (int32_t ENTITY_INDEX = 1; ENTITY_INDEX <= N; ++ENTITY_INDEX) {
+        std::string subject = ENTITY(ENTITY_INDEX);
+        ENTITY_PARTS(subject, CLASSIFICATION, ID, COUNT);  // no " = ": the previous class stays
+        const double R = double(ENTITY_INDEX) / double(N);
+        double X0 = -std::cos(TURN * R), Y0 = std::sin(TURN * R);
+        if (CLASSIFICATION == "npc") {
+            X0 = 48 * X0;
+            Y0 = 24 * Y0;
+        } else if (CLASSIFICATION == "item") {
+            X0 = 120 * X0;
+            Y0 = 32 * Y0;
+        }
+        IMAGE* ENTITY_SPRITE_SOURCE = ENTITY_SPRITE(ENTITY(ENTITY_INDEX));
+        if (!ENTITY_SPRITE_SOURCE) continue;
+        IMAGE* ENTITY_SPRITE_SCALED = nullptr;
+        ENTITY_SCALE(ENTITY_SPRITE_SOURCE, ENTITY_SPRITE_SCALED);
+        if (ENTITY_SPRITE_SCALED) {
+            const double X2 = (CX - X0) - ENTITY_SPRITE_SCALED->WIDTH / 2.0;
+            const double Y2 = (CY - Y0) - ENTITY_SPRITE_SCALED->HEIGHT / 2.0;
+            check(image_put(DEST, float(X2), float(Y2), ENTITY_SPRITE_SCALED, PUT_ALPHA));
+            image_destroy(ENTITY_SPRITE_SCALED);
+        }
+        image_destroy(ENTITY_SPRITE_SOURCE);
+    }
+}

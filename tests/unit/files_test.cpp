@@ -1,0 +1,119 @@
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "core.h"
+#include "file_support.h"
+#include "image_file.h"
+#include "support.h"
+#include "vga_lookup.h"
+
+using Files = Scratch;
+
+TEST_F(Files, IsFileAndIsDirUseTheSystemsSeparators) {
+    write("Brindle/Assets/Pages/1.seq", "x");
+    fs::create_directories("Brindle/Empty");
+    EXPECT_EQ(IS_FILE(".\\Brindle\\Assets\\Pages\\1.seq"), -1);
+    EXPECT_EQ(IS_FILE(".\\Brindle\\Assets\\Pages\\2.seq"), 0);
+    EXPECT_EQ(IS_FILE(".\\Brindle\\Assets\\Pages"), 0);  // a folder is not a file
+    EXPECT_EQ(IS_FILE(""), 0);
+    const fs::path here = fs::current_path();
+    EXPECT_EQ(IS_DIR(".\\Brindle\\Empty"), 0);
+    EXPECT_EQ(fs::current_path(), here);
+    EXPECT_EQ(IS_DIR(".\\Brindle\\Assets\\Pages\\1.seq"), -1);
+    EXPECT_EQ(IS_DIR(".\\Nowhere"), -1);
+    if (geteuid() != 0) {  // root reads everything
+        write("locked.seq", "x");
+        chmod("locked.seq", 0);
+        EXPECT_EQ(IS_FILE("locked.seq"), 0);
+    }
+}
+
+TEST_F(Files, CatListsOrdinaryVisibleFilesOnly) {
+    write("P/2.seq", "");
+    write("P/10 cellar.seq", "");
+    write("P/notes.txt", "");
+    write("P/.hidden.seq", "");
+    fs::create_directories("P/dir.seq");
+    Array<std::string> files;
+    files.push_back("stale");
+    CAT(files, ".\\P\\*.seq");
+    ASSERT_EQ(files.ubound(), 1);
+    std::vector<std::string> names = {files(0), files(1)};
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"10 cellar.seq", "2.seq"}));
+    CAT(files, ".\\Missing\\*.seq");
+    EXPECT_TRUE(files.empty());
+}
+
+TEST_F(Files, ColourTableFieldsAndLookup) {
+    PROJECTSPACE = "Demo";
+    write("Demo/Assets/VGA Table.seq", "1,2,3\n&HFF0000\n\"4278190080\"\n");
+    VGA_LOAD(VGA_TABLE, "VGA Table");
+    EXPECT_EQ(VGA_TABLE.ubound(), 4);
+    EXPECT_EQ(VGA_LOOKUP(3), 0xFF0000u);
+    EXPECT_EQ(VGA_LOOKUP(-5), 1u);
+    EXPECT_EQ(VGA_LOOKUP(256), 1u);
+    EXPECT_EQ(VGA_LOOKUP(4), 0xFFFFFFFFFF000000ull);
+    EXPECT_EXIT(VGA_LOOKUP(5), ::testing::ExitedWithCode(6), "out of bounds array access.* of VGA Lookup::VGA_LOOKUP");
+    fs::remove("Demo/Assets/VGA Table.seq");
+    VGA_LOAD(VGA_TABLE, "VGA Table");
+    EXPECT_TRUE(VGA_TABLE.empty());
+    write("Demo/Assets/VGA Table.seq", std::string("\0\xff\"\r\r,,", 7));  // binary junk loads
+    VGA_LOAD(VGA_TABLE, "VGA Table");
+    EXPECT_EQ(VGA_LOOKUP(0), 0u);
+}
+
+TEST_F(Files, PngRoundTripAndPixelOrder) {
+    IMAGE* img = make_image(3, 2, [](int x, int y) { return x == 0 && y == 0 ? 0xFFFF0000u : uint32_t(0x80000000u | (x * 40) << 8 | y); });
+    pixel_set(img, 2, 1, 0x00000000);
+    ASSERT_TRUE(SavePNGFile(img, ".\\pic.png", 1));
+    IMAGE* back = LoadRGBAFile(".\\pic.png");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->PITCH, 16u);
+    EXPECT_EQ(back->TYPE, 7u);
+    EXPECT_EQ(px(back, 0, 0), 0xFFFF0000u);
+    EXPECT_EQ(px(back, 2, 1), 0x00000000u);
+    EXPECT_TRUE(same_pixels(img, back));
+    // Without alpha the file is RGB and decodes opaque.
+    ASSERT_TRUE(SavePNGFile(img, "rgb.png", 0x100));
+    IMAGE* opaque = LoadRGBAFile("rgb.png");
+    EXPECT_EQ(px(opaque, 1, 0) >> 24, 0xFFu);
+    EXPECT_FALSE(SavePNGFile(nullptr, "x.png", 1));
+    image_destroy(img);
+    image_destroy(back);
+    image_destroy(opaque);
+}
+
+TEST_F(Files, BadPicturesGiveNullAndAReason) {
+    EXPECT_EQ(GetLastResult().empty(), false);
+    EXPECT_EQ(LoadRGBAFile(nullptr), nullptr);
+    EXPECT_EQ(GetLastResult(), "Image load failed no filename !");
+    EXPECT_EQ(LoadRGBAFile("missing.png"), nullptr);
+    EXPECT_FALSE(GetLastResult().empty());
+    const char nine[9] = {};
+    EXPECT_EQ(LoadRGBAMemory(nine, 9), nullptr);
+    EXPECT_EQ(GetLastResult(), "Image load failed wrong buffersize !");
+    EXPECT_EQ(LoadRGBAMemory(nullptr, 100), nullptr);
+    EXPECT_EQ(GetLastResult(), "Image load failed no buffer !");
+
+    IMAGE* img = make_image(40, 40, [](int x, int y) { return uint32_t(0xFF000000u | x * 997 ^ y * 31); });
+    ASSERT_TRUE(SavePNGFile(img, "good.png", 1));
+    image_destroy(img);
+    std::string bytes;
+    {
+        std::ifstream f("good.png", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(f), {});
+    }
+    // Truncated at every length, and with a header that lies about the width.
+    for (size_t n = 10; n < bytes.size(); n += 7) {
+        IMAGE* part = LoadRGBAMemory(bytes.data(), n);
+        image_destroy(part);
+    }
+    std::string wide = bytes;
+    wide[16] = 0, wide[17] = 0x04, wide[18] = char(0x93), wide[19] = char(0xE0);  // width 300000: past a 20-bit pitch
+    EXPECT_EQ(LoadRGBAMemory(wide.data(), wide.size()), nullptr);
+    EXPECT_EQ(GetLastResult(), "Image load failed picture too large !");
+    write("empty.png", "");
+    EXPECT_EQ(LoadRGBAFile("empty.png"), nullptr);
+}

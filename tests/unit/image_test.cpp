@@ -1,0 +1,136 @@
+#include <cmath>
+#include <cstring>
+
+#include "support.h"
+
+using ImageBuffer = Scratch;
+
+TEST_F(ImageBuffer, LayoutHeaderPitchAlignmentAndFill) {
+    IMAGE* img = image_create(3, 2, 0xC4FFFF00u, 32);
+    ASSERT_NE(img, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(img) % 16, 0u);
+    EXPECT_EQ(img->TYPE, 7u);
+    EXPECT_EQ(img->BPP, 4);
+    EXPECT_EQ(img->PITCH, 16u);
+    EXPECT_EQ(img->_RESERVED[0] | img->_RESERVED[1] | img->_RESERVED[2], 0u);
+    // Pixel (2, 1) sits at byte 32 + 16 + 8; the row padding holds the fill too.
+    auto* bytes = reinterpret_cast<uint8_t*>(img);
+    pixel_set(img, 2, 1, 0x11223344u);
+    uint32_t at;
+    std::memcpy(&at, bytes + 32 + 16 + 8, 4);
+    EXPECT_EQ(at, 0x11223344u);
+    std::memcpy(&at, bytes + 32 + 12, 4);
+    EXPECT_EQ(at, 0xC4FFFF00u);
+    image_destroy(img);
+
+    IMAGE* def = image_create(1, 1);
+    EXPECT_EQ(px(def, 0, 0), 0xFFFF00FFu);
+    image_destroy(def);
+    EXPECT_EQ(image_create(0, 5), nullptr);
+    EXPECT_EQ(image_create(5, -1), nullptr);
+    EXPECT_EQ(image_create(INT32_MAX, INT32_MAX), nullptr);  // no short buffer from overflowing sizes
+    image_destroy(nullptr);
+}
+
+TEST_F(ImageBuffer, NoBuffersBeforeTheSurfaceOpens) {
+    screen_close();
+    EXPECT_EQ(image_create(4, 4), nullptr);
+    ASSERT_EQ(screen_open(640, 480, 32, 16, 0, 0), 0);
+    IMAGE* img = image_create(4, 4);
+    EXPECT_NE(img, nullptr);
+    image_destroy(img);
+}
+
+TEST_F(ImageBuffer, AlphaBlendWorkedValues) {
+    IMAGE* d = image_create(2, 1, 0xFF000000u);
+    IMAGE* s = image_create(2, 1, 0x80FFFFFFu);
+    pixel_set(d, 1, 0, 0x00000000);
+    pixel_set(s, 1, 0, 0xFFFFFFFFu);
+    ASSERT_EQ(image_put(d, 0, 0, s, PUT_ALPHA), 0);
+    EXPECT_EQ(px(d, 0, 0), 0xBF7F7F7Fu);
+    EXPECT_EQ(px(d, 1, 0), 0xFEFEFEFEu);
+    // Alpha 0 leaves the destination; the result always lies between d and s.
+    EXPECT_EQ(blend_pixel(0x12345678u, 0x00FFFFFFu), 0x12345678u);
+    EXPECT_EQ(blend_pixel(0xFFFFFFFFu, 0x80000000u), 0xBF7F7F7Fu);  // negative steps floor
+    image_destroy(d);
+    image_destroy(s);
+}
+
+TEST_F(ImageBuffer, CopyAndXorModes) {
+    IMAGE* d = image_create(1, 1, 0xF0F0F0F0u);
+    IMAGE* s = image_create(1, 1, 0x0FF00FF0u);
+    image_put(d, 0, 0, s, PUT_AND);
+    EXPECT_EQ(px(d, 0, 0), 0x00F000F0u);
+    image_put(d, 0, 0, s, PUT_XOR);
+    EXPECT_EQ(px(d, 0, 0), 0x0F000F00u);
+    image_put(d, 0, 0, s, PUT_COPY);
+    EXPECT_EQ(px(d, 0, 0), 0x0FF00FF0u);
+    EXPECT_EQ(image_put(d, 0, 0, nullptr, PUT_COPY), 7);
+    image_destroy(d);
+    image_destroy(s);
+}
+
+TEST_F(ImageBuffer, ClippingKeepsAlignment) {
+    IMAGE* s = make_image(100, 100, [](int x, int y) { return uint32_t(y * 1000 + x); });
+    IMAGE* d = image_create(200, 200, 0xDEADBEEFu);
+    ASSERT_EQ(image_put(d, -50, -50, s, PUT_COPY), 0);
+    EXPECT_EQ(px(d, 0, 0), uint32_t(50 * 1000 + 50));
+    EXPECT_EQ(px(d, 49, 49), uint32_t(99 * 1000 + 99));
+    EXPECT_EQ(px(d, 50, 0), 0xDEADBEEFu);
+    EXPECT_EQ(px(d, 0, 50), 0xDEADBEEFu);
+    // Far beyond any edge, huge, or not a number: nothing drawn, no fault.
+    EXPECT_EQ(image_put(d, 1e30f, -1e30f, s, PUT_COPY), 0);
+    EXPECT_EQ(image_put(d, std::nanf(""), 0, s, PUT_COPY), 0);
+    // A source rectangle in reverse corner order, clamped to the source.
+    image_put(d, 190, 190, s, 120, 120, 95, 95, PUT_COPY);
+    EXPECT_EQ(px(d, 190, 190), uint32_t(95 * 1000 + 95));
+    EXPECT_EQ(px(d, 194, 194), uint32_t(99 * 1000 + 99));
+    EXPECT_EQ(px(d, 195, 195), 0xDEADBEEFu);
+    image_destroy(s);
+    image_destroy(d);
+}
+
+TEST_F(ImageBuffer, PositionsRoundHalfAwayFromZero) {
+    EXPECT_EQ(round_position(57.6), 58);
+    EXPECT_EQ(round_position(2.5), 3);
+    EXPECT_EQ(round_position(-2.5), -3);
+    EXPECT_EQ(round_position(-0.4), 0);
+    EXPECT_EQ(round_position(0.49999997), 0);
+    IMAGE* d = image_create(8, 8, 0);
+    IMAGE* s = image_create(1, 1, 0xFFFFFFFFu);
+    image_put(d, 2.5f, 1.49f, s, PUT_COPY);
+    EXPECT_EQ(px(d, 3, 1), 0xFFFFFFFFu);
+    image_destroy(d);
+    image_destroy(s);
+}
+
+TEST_F(ImageBuffer, LinesBoxesAndPixels) {
+    IMAGE* d = image_create(10, 10, 0);
+    draw_line(d, 0, 0, 9, 9, 0x80123456u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(px(d, i, i), 0x80123456u);  // stored unchanged, no blend
+    EXPECT_EQ(px(d, 1, 0), 0u);
+    draw_line(d, 8, 7, 2, 2, 0xFF00FF00u, LINE_BOX);
+    EXPECT_EQ(px(d, 2, 5), 0xFF00FF00u);
+    EXPECT_EQ(px(d, 8, 3), 0xFF00FF00u);
+    EXPECT_EQ(px(d, 5, 7), 0xFF00FF00u);
+    EXPECT_EQ(px(d, 4, 4), 0x80123456u);
+    draw_line(d, -5, -5, 100, 1, 0xFFFFFFFFu, LINE_FILLED_BOX);
+    EXPECT_EQ(px(d, 9, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(px(d, 9, 2), 0u);
+    draw_line(d, -3e9f, 5, 3e9f, 5, 0xFF0000FFu);  // crosses the buffer from far away
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(px(d, x, 5), 0xFF0000FFu);
+    EXPECT_EQ(pixel_get(d, 10, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel_get(d, -1, 0), 0xFFFFFFFFu);
+    pixel_set(d, 100, 100, 0);  // outside: ignored
+    image_destroy(d);
+}
+
+TEST_F(ImageBuffer, SelfOverlappingBlendReadsBackWrittenPixels) {
+    // Row by row, left to right: pixel 1 is written from pixel 0, then read
+    // back as the source of pixel 2.
+    IMAGE* d = image_create(3, 1, 0);
+    pixel_set(d, 0, 0, 0xFF000000u);
+    image_put(d, 1, 0, d, 0, 0, 1, 0, PUT_COPY);
+    EXPECT_EQ(px(d, 2, 0), 0xFF000000u);
+    image_destroy(d);
+}
