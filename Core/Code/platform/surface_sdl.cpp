@@ -103,6 +103,13 @@ void handle(const SDL_Event& e) {
 bool backend_open(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C and kill keep their meaning
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    // Without a display SDL falls back to drivers that draw nowhere; a window
+    // nobody can see or type into is no window.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) {
+        SDL_Quit();
+        return false;
+    }
     g_window = SDL_CreateWindow(program_title().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                 width, height, SDL_WINDOW_SHOWN);
     if (!g_window) {

@@ -1,0 +1,194 @@
+#include "harness.h"
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "image_file.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+namespace {
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::string read_file(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+}  // namespace
+
+XServer::XServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, 0);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        std::string fd = std::to_string(fds[1]);
+        // -displayfd: the server picks a free display and writes its number.
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+               "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    display_ = ":" + number;
+}
+
+XServer::~XServer() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+int shell(const std::string& display, const std::string& command, std::string* out) {
+    std::string full = "export DISPLAY=" + display + "; (" + command + ") 2>/dev/null";
+    FILE* p = popen(full.c_str(), "r");
+    if (!p) return -1;
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+    int status = pclose(p);
+    if (out) *out = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Program::Program(const XServer& x, const std::string& binary, const fs::path& cwd) : x_(x) {
+    static int serial = 0;
+    out_ = temp_dir("out") / ("out" + std::to_string(++serial));
+    err_ = out_.string() + ".err";
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(126);
+        setenv("DISPLAY", x.display().c_str(), 1);
+        int o = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int e = open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        dup2(o, 1);
+        dup2(e, 2);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+Program::~Program() {
+    if (running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    fs::remove_all(out_.parent_path());
+}
+
+bool Program::running() {
+    if (status_ != -1 || pid_ <= 0) return false;
+    int st;
+    pid_t r = waitpid(pid_, &st, WNOHANG);
+    if (r == 0) return true;
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    return false;
+}
+
+std::string Program::window(double seconds) {
+    const double end = now() + seconds;
+    while (window_.empty() && now() < end && running()) {
+        std::string out;
+        shell(x_.display(), "xdotool search --onlyvisible --pid " + std::to_string(pid_), &out);
+        std::istringstream(out) >> window_;
+        if (window_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return window_;
+}
+
+void Program::keys(const std::string& xdotool_keys) {
+    if (window().empty()) return;
+    shell(x_.display(), "xdotool key --delay 30 --window " + window_ + " " + xdotool_keys);
+}
+
+void Program::close_button() {
+    if (window().empty()) return;
+    Display* d = XOpenDisplay(x_.display().c_str());
+    if (!d) return;
+    XEvent e = {};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = Window(std::stoul(window_));
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+    XFlush(d);
+    XCloseDisplay(d);
+}
+
+int Program::wait_exit(double seconds) {
+    const double end = now() + seconds;
+    while (running() && now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return status_;
+}
+
+std::string Program::out() const { return read_file(out_); }
+std::string Program::err() const { return read_file(err_); }
+
+IMAGE* screenshot(const XServer& x) {
+    fs::path shot = temp_dir("shot") / "screen.png";
+    shell(x.display(), "/usr/bin/import -window root " + quote(shot.string()));
+    IMAGE* img = LoadRGBAFile(shot.c_str());
+    fs::remove_all(shot.parent_path());
+    return img;
+}
+
+bool wait_for_screen(const XServer& x, const std::function<bool(IMAGE*)>& ok, IMAGE*& shot, double seconds) {
+    const double end = now() + seconds;
+    for (;;) {
+        image_destroy(shot);
+        shot = screenshot(x);
+        if (shot && ok(shot)) return true;
+        if (now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+uint32_t rgb(IMAGE* shot, int x, int y) {
+    if (!shot || x < 0 || y < 0 || x >= int(shot->WIDTH) || y >= int(shot->HEIGHT)) return 0xFFFFFFFFu;
+    return image_row(shot, uint32_t(y))[x] & 0xFFFFFF;
+}
+
+fs::path bin_dir() { return BIN_DIR; }
+fs::path source_dir() { return SOURCE_DIR; }
+
+fs::path temp_dir(const std::string& name) {
+    std::string pattern = (fs::temp_directory_path() / ("e2e-" + name + "-XXXXXX")).string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back(0);
+    char* made = mkdtemp(buf.data());
+    return made ? fs::path(made) : fs::temp_directory_path();
+}
+
+}  // namespace e2e
