@@ -1,5 +1,6 @@
 // Page text in the font-sheet font: 8 x 8 cells, 16 to a sheet row, in code order.
 #include <algorithm>
+#include <vector>
 
 #include "story.h"
 #include "string_support.h"
@@ -33,18 +34,13 @@ void RENDER_TEXT(STORY_PAGE_TYPE&, IMAGE*& DEST, const std::string& TEXTDATA, in
     if (FONTCOLOR != FONTSHEET) image_destroy(FONTCOLOR);
 }
 
-void RENDER_SCROLL(STORY_PAGE_TYPE& PAGE, const std::string& TEXTDATA, IMAGE*& DISP, int64_t, int64_t ROW,
-                   uint32_t STROKE_COLOR) {
-    ROUTINE("Paging Module", "RENDER_SCROLL");
-    need(DISP);
-    const int64_t W = DISP->WIDTH / 8 + 1;
-    if (W < 2) return;  // not even one character fits a line
+std::vector<std::string> WRAP_LINES(const std::string& TEXTDATA, int64_t W, size_t max_lines) {
+    std::vector<std::string> lines;
+    if (W < 2) return lines;  // not even one character fits a line
     std::string OUTBUFFER, RESERVEBUFFER = TEXTDATA;
     STR_REPLACE("  ", " ", RESERVEBUFFER);
     static const std::string CRLF = "\r\n";
-    while (!RESERVEBUFFER.empty()) {
-        // Lines below the buffer would be clipped away: nothing more to see.
-        if (8 * (ROW - 1) >= int64_t(DISP->HEIGHT)) return;
+    while (!RESERVEBUFFER.empty() && lines.size() < max_lines) {
         OUTBUFFER += PREFIX(CRLF, RESERVEBUFFER);
         RESERVEBUFFER = SUFFIX(CRLF, RESERVEBUFFER);
         const size_t a = OUTBUFFER.find_first_not_of(' ');
@@ -58,8 +54,22 @@ void RENDER_SCROLL(STORY_PAGE_TYPE& PAGE, const std::string& TEXTDATA, IMAGE*& D
                 OUTBUFFER = left(OUTBUFFER, W - 1);
             }
         }
-        RENDER_TEXT(PAGE, DISP, OUTBUFFER, (W - int64_t(OUTBUFFER.size())) / 2, ROW, STROKE_COLOR);
+        lines.push_back(OUTBUFFER);
         OUTBUFFER.clear();
+    }
+    return lines;
+}
+
+void RENDER_SCROLL(STORY_PAGE_TYPE& PAGE, const std::string& TEXTDATA, IMAGE*& DISP, int64_t, int64_t ROW,
+                   uint32_t STROKE_COLOR) {
+    ROUTINE("Paging Module", "RENDER_SCROLL");
+    need(DISP);
+    const int64_t W = DISP->WIDTH / 8 + 1;
+    // Lines below the buffer would be clipped away: they are not laid out.
+    const int64_t rows_left = (int64_t(DISP->HEIGHT) + 7) / 8 - (ROW - 1);
+    if (rows_left <= 0) return;
+    for (const std::string& line : WRAP_LINES(TEXTDATA, W, size_t(rows_left))) {
+        RENDER_TEXT(PAGE, DISP, line, (W - int64_t(line.size())) / 2, ROW, STROKE_COLOR);
         ++ROW;
     }
 }

@@ -1,7 +1,9 @@
 // Brindle's records, globals and routines.
 #pragma once
 #include <cstdint>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image.h"
 #include "runtime.h"
@@ -53,6 +55,9 @@ void RENDER_TEXT(STORY_PAGE_TYPE& PAGE, IMAGE*& DEST, const std::string& TEXTDAT
                  uint32_t STROKE_COLOR);
 void RENDER_SCROLL(STORY_PAGE_TYPE& PAGE, const std::string& TEXTDATA, IMAGE*& DISP, int64_t COL, int64_t ROW,
                    uint32_t STROKE_COLOR);
+// The lines RENDER_SCROLL draws for a text on a buffer W - 1 characters wide
+// (at most max_lines of them).
+std::vector<std::string> WRAP_LINES(const std::string& TEXTDATA, int64_t W, size_t max_lines = SIZE_MAX);
 void RENDER_PAGE(STORY_PAGE_TYPE& PAGE);
 void CLS2(IMAGE*& SOURCE, uint32_t FILL);
 // The description and options line as RENDER_PAGE lays them out.
