@@ -35,7 +35,7 @@ TEST_F(PageText, DescriptionJoinsNonEmptyPiecesAndCentres) {
     PAGES(1).DESC(3) = "in a cave.";
     RENDER_PAGE(PAGES(1));
     // 20 characters at column 10 (x = 80) of row 1.
-    EXPECT_EQ(row_text(DISPOUT(1, 5), 1), "..........You stand in a cave..........");
+    EXPECT_EQ(row_text(DISPOUT(1, 5), 1), "..........You stand in a cave."  "..........");
     EXPECT_EQ(code_at(DISPOUT(1, 5), 79, 0), -1);
     EXPECT_EQ(code_at(DISPOUT(1, 5), 80, 0), 'Y');
 }
