@@ -35,12 +35,14 @@ protected:
         fs::remove_all(dir_);
         key_clear();
     }
+public:
     // Writes a file below the scratch folder, making its folders.
     static void write(const std::string& path, const std::string& bytes) {
         fs::path p(path);
         if (p.has_parent_path()) fs::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << bytes;
     }
+protected:
     fs::path old_, dir_;
 };
 
