@@ -4,6 +4,7 @@
 #include "core.h"
 #include "gfx/gfx.h"
 #include "image_file.h"
+#include "platform/process.h"
 #include "surface.h"
 #include "vga_lookup.h"
 #include "waitkey.h"
@@ -39,5 +40,5 @@ int main() {
     image_destroy(DEST);
     image_destroy(mirrored);
     image_destroy(SOURCE);
-    return 0;
+    process_exit(0);  // closes the window first
 }

@@ -3,6 +3,7 @@
 #include "core.h"
 #include "gfx/gfx.h"
 #include "image_file.h"
+#include "platform/process.h"
 #include "surface.h"
 #include "vga_lookup.h"
 #include "waitkey.h"
@@ -27,5 +28,5 @@ int main() {
     C = WAITKEY();
     PORT_WAIT(1, 1, __LINE__);
     image_destroy(DEST);
-    return 0;
+    process_exit(0);  // closes the window first
 }

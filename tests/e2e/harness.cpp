@@ -116,23 +116,40 @@ bool Program::running() {
 }
 
 std::string Program::window(double seconds) {
+    // Asked afresh each time: while starting, the window system may show
+    // helper windows that go away again; the newest window is the program's.
     const double end = now() + seconds;
+    window_.clear();
     while (window_.empty() && now() < end && running()) {
-        std::string out;
+        std::string out, id;
         shell(x_.display(), "xdotool search --onlyvisible --pid " + std::to_string(pid_), &out);
-        std::istringstream(out) >> window_;
+        for (std::istringstream in(out); in >> id;) window_ = id;
         if (window_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return window_;
 }
 
+// True while the process sleeps waiting for input (blocked in poll).
+static bool waiting_for_input(pid_t pid) {
+    std::string wchan = read_file("/proc/" + std::to_string(pid) + "/wchan");
+    return wchan.find("poll") != std::string::npos;
+}
+
 void Program::keys(const std::string& xdotool_keys) {
+    // Keys go to a program that is waiting for them: a key sent while it is
+    // still starting up can be lost by the window system.
+    const double end = now() + 20;
+    int idle = 0;
+    while (running() && idle < 3 && now() < end) {
+        idle = waiting_for_input(pid_) ? idle + 1 : 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
     if (window().empty()) return;
     shell(x_.display(), "xdotool key --delay 30 --window " + window_ + " " + xdotool_keys);
 }
 
 void Program::close_button() {
-    if (window().empty()) return;
+    if (window().empty()) return;  // the current window, asked afresh
     Display* d = XOpenDisplay(x_.display().c_str());
     if (!d) return;
     XEvent e = {};

@@ -86,6 +86,9 @@ void handle(const SDL_Event& e) {
             else if (k == SDLK_ESCAPE) key_push("\x1B");
             else if ((mod & KMOD_CTRL) && !(mod & KMOD_ALT) && k >= SDLK_a && k <= SDLK_z)
                 key_push(std::string(1, char(k - SDLK_a + 1)));
+            else if (SDL_GetKeyboardFocus() != g_window && k >= 32 && k < 127 && !(mod & (KMOD_CTRL | KMOD_ALT)))
+                // Before the focus has arrived SDL sends no text: take the key itself.
+                key_push(std::string(1, char((mod & KMOD_SHIFT) && k >= 'a' && k <= 'z' ? k - 32 : k)));
             else if (int sc = scan_code_of(e.key.keysym.scancode); sc >= 0)
                 key_push(extended_key(static_cast<unsigned char>(sc)));
             break;
@@ -116,6 +119,10 @@ bool backend_open(int width, int height) {
         SDL_Quit();
         return false;
     }
+    // Typed text only reaches a window with the keyboard focus; without a
+    // window manager nobody else gives it, so take it now.
+    SDL_RaiseWindow(g_window);
+    SDL_SetWindowInputFocus(g_window);
     SDL_StartTextInput();
     g_shown = surface_page(0);
     return true;
@@ -138,8 +145,10 @@ void backend_wait(int timeout_ms) {
         any = true;
     }
     if (any || timeout_ms == 0) return;
-    // Blocks in the event queue: no CPU while nothing happens.
-    if (timeout_ms < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, timeout_ms)) {
+    // Blocks in the event queue: no CPU while nothing happens. An endless
+    // wait still wakes every 100 ms, so a wake-up the window system failed
+    // to deliver costs at most that.
+    if (SDL_WaitEventTimeout(&e, timeout_ms < 0 || timeout_ms > 100 ? 100 : timeout_ms)) {
         handle(e);
         while (SDL_PollEvent(&e)) handle(e);
     }
