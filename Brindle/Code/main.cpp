@@ -35,7 +35,7 @@ std::string percent_text(int32_t v) {
 }
 
 void put(IMAGE* target, double x, double y, IMAGE* source,
-         const std::source_location& at = std::source_location::current()) {
+         const CallSite& at = CallSite::current()) {
     check(image_put(target, float(x), float(y), source, PUT_ALPHA), at);
 }
 }  // namespace

@@ -147,13 +147,13 @@ std::string fold_lower(std::string s) {
 namespace {
 // The HISTORY of the page a condition names; a page outside the story is an
 // out-of-bounds error.
-int32_t condition_history(int64_t page, const std::source_location& at) {
+int32_t condition_history(int64_t page, const CallSite& at) {
     if (page < INT32_MIN || page > INT32_MAX) fatal_error(ERR_OUT_OF_BOUNDS, at);
     return PAGES(int32_t(page), at).HISTORY;
 }
 }  // namespace
 
-bool OPTION_AVAILABLE(const STORY_OPTION_TYPE& O, const std::source_location& at) {
+bool OPTION_AVAILABLE(const STORY_OPTION_TYPE& O, const CallSite& at) {
     if (O.REQ > 0) return condition_history(O.REQ, at) > 0;
     if (O.REQ < 0) return condition_history(-int64_t(O.REQ), at) == 0;
     return true;

@@ -49,7 +49,7 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME);
 void PAGE_DESTROY(Array<STORY_PAGE_TYPE>& PAGE, int32_t PAGEINDEX);
 // Whether an option's condition holds (reads the HISTORY of the page it names).
 bool OPTION_AVAILABLE(const STORY_OPTION_TYPE& O,
-                      const std::source_location& at = std::source_location::current());
+                      const CallSite& at = CallSite::current());
 int32_t NAVIGATE_PAGE(STORY_PAGE_TYPE& PAGE, const std::string& C);
 void RENDER_TEXT(STORY_PAGE_TYPE& PAGE, IMAGE*& DEST, const std::string& TEXTDATA, int64_t COL, int64_t ROW,
                  uint32_t STROKE_COLOR);

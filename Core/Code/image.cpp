@@ -118,6 +118,7 @@ void fill_rect(IMAGE* t, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_
     y1 = std::max<int64_t>(y1, 0);
     x2 = std::min<int64_t>(x2, int64_t(t->WIDTH) - 1);
     y2 = std::min<int64_t>(y2, int64_t(t->HEIGHT) - 1);
+    if (x1 > x2 || y1 > y2) return;  // wholly outside the target
     for (int64_t y = y1; y <= y2; ++y) std::fill(pixel_at(t, x1, y), pixel_at(t, x2 + 1, y), color);
 }
 

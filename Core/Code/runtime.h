@@ -5,9 +5,17 @@
 // source line of the failing call, and the module and routine in scope.
 #pragma once
 #include <cstdint>
-#include <source_location>
 #include <string>
 #include <vector>
+
+// The source line of a call, taken where the call is written when used as a
+// default argument (works with every compiler here, unlike
+// std::source_location).
+struct CallSite {
+    static constexpr CallSite current(int line = __builtin_LINE()) { return CallSite{line}; }
+    int line_;
+    constexpr int line() const { return line_; }
+};
 
 enum RuntimeError : int {
     ERR_ILLEGAL_CALL = 1,
@@ -33,19 +41,19 @@ struct RoutineScope {
 // Writes the report to stderr and ends the process with exit status `error`.
 // line <= 0 means the line is not known.
 [[noreturn]] void fatal_error(int error, int line);
-[[noreturn]] inline void fatal_error(int error, const std::source_location& at) {
-    fatal_error(error, static_cast<int>(at.line()));
+[[noreturn]] inline void fatal_error(int error, const CallSite& at) {
+    fatal_error(error, at.line());
 }
 
 // A null pointer where a routine needs a buffer or record: error 7.
 template <class T>
-inline T* need(T* p, const std::source_location& at = std::source_location::current()) {
+inline T* need(T* p, const CallSite& at = CallSite::current()) {
     if (!p) fatal_error(ERR_NULL_POINTER, at);
     return p;
 }
 
 // Checks a platform call's result: non-zero ends the program with that error.
-inline void check(int result, const std::source_location& at = std::source_location::current()) {
+inline void check(int result, const CallSite& at = CallSite::current()) {
     if (result != 0) fatal_error(result, at);
 }
 
@@ -60,7 +68,7 @@ public:
     int64_t count() const { return int64_t(hi_) - lo_ + 1; }
 
     // New bounds; every element default.
-    void redim(int lo, int hi, const std::source_location& at = std::source_location::current()) {
+    void redim(int lo, int hi, const CallSite& at = CallSite::current()) {
         std::vector<T> fresh;
         grow_to(fresh, lo, hi, at);
         v_.swap(fresh);
@@ -68,7 +76,7 @@ public:
         hi_ = hi;
     }
     // New upper bound keeping the elements that remain (same lower bound).
-    void redim_preserve(int hi, const std::source_location& at = std::source_location::current()) {
+    void redim_preserve(int hi, const CallSite& at = CallSite::current()) {
         if (hi < lo_ - 1) hi = lo_ - 1;
         int64_t n = int64_t(hi) - lo_ + 1;
         if (n > int64_t(v_.size())) {
@@ -80,7 +88,7 @@ public:
         hi_ = hi;
     }
     // One more element at the end.
-    void push_back(T value, const std::source_location& at = std::source_location::current()) {
+    void push_back(T value, const CallSite& at = CallSite::current()) {
         if (empty()) { lo_ = 0; hi_ = -1; v_.clear(); }
         if (hi_ == INT32_MAX) fatal_error(ERR_OUT_OF_MEMORY, at);
         redim_preserve(hi_ + 1, at);
@@ -88,24 +96,24 @@ public:
     }
     void erase() { std::vector<T>().swap(v_); lo_ = 0; hi_ = -1; }
 
-    T& operator()(int i, const std::source_location& at = std::source_location::current()) {
+    T& operator()(int i, const CallSite& at = CallSite::current()) {
         if (i < lo_ || i > hi_) fatal_error(ERR_OUT_OF_BOUNDS, at);
         return v_[size_t(int64_t(i) - lo_)];
     }
-    const T& operator()(int i, const std::source_location& at = std::source_location::current()) const {
+    const T& operator()(int i, const CallSite& at = CallSite::current()) const {
         if (i < lo_ || i > hi_) fatal_error(ERR_OUT_OF_BOUNDS, at);
         return v_[size_t(int64_t(i) - lo_)];
     }
 
 private:
-    static void reserve_or_die(std::vector<T>& v, int64_t n, const std::source_location& at) {
+    static void reserve_or_die(std::vector<T>& v, int64_t n, const CallSite& at) {
         try {
             v.reserve(size_t(n));
         } catch (...) {
             fatal_error(ERR_OUT_OF_MEMORY, at);
         }
     }
-    static void grow_to(std::vector<T>& v, int lo, int hi, const std::source_location& at) {
+    static void grow_to(std::vector<T>& v, int lo, int hi, const CallSite& at) {
         int64_t n = int64_t(hi) - lo + 1;
         if (n <= 0) return;
         reserve_or_die(v, n, at);
@@ -124,7 +132,7 @@ public:
     int lbound2() const { return lo2_; }
     int ubound2() const { return hi2_; }
     void redim(int lo1, int hi1, int lo2, int hi2,
-               const std::source_location& at = std::source_location::current()) {
+               const CallSite& at = CallSite::current()) {
         int64_t rows = int64_t(hi1) - lo1 + 1, cols = int64_t(hi2) - lo2 + 1;
         std::vector<T> fresh;
         if (rows > 0 && cols > 0) {
@@ -138,7 +146,7 @@ public:
         v_.swap(fresh);
         lo1_ = lo1; hi1_ = hi1; lo2_ = lo2; hi2_ = hi2;
     }
-    T& operator()(int i, int j, const std::source_location& at = std::source_location::current()) {
+    T& operator()(int i, int j, const CallSite& at = CallSite::current()) {
         if (i < lo1_ || i > hi1_ || j < lo2_ || j > hi2_) fatal_error(ERR_OUT_OF_BOUNDS, at);
         return v_[size_t((int64_t(i) - lo1_) * (int64_t(hi2_) - lo2_ + 1) + (int64_t(j) - lo2_))];
     }

@@ -117,6 +117,12 @@ TEST_F(ImageBuffer, LinesBoxesAndPixels) {
     draw_line(d, -5, -5, 100, 1, 0xFFFFFFFFu, LINE_FILLED_BOX);
     EXPECT_EQ(px(d, 9, 1), 0xFFFFFFFFu);
     EXPECT_EQ(px(d, 9, 2), 0u);
+    // Boxes wholly beside the buffer touch nothing (a fault found by fuzzing).
+    draw_line(d, 5654, -4037, 5654, 2962, 0xFF0000FFu, LINE_BOX);
+    draw_line(d, -20, 3, -9, 4, 0xFF0000FFu, LINE_FILLED_BOX);
+    draw_line(d, 3, 20, 4, 30, 0xFF0000FFu, LINE_FILLED_BOX);
+    EXPECT_EQ(px(d, 9, 3), 0u);
+    EXPECT_EQ(px(d, 3, 9), 0u);
     draw_line(d, -3e9f, 5, 3e9f, 5, 0xFF0000FFu);  // crosses the buffer from far away
     for (int x = 0; x < 10; ++x) EXPECT_EQ(px(d, x, 5), 0xFF0000FFu);
     EXPECT_EQ(pixel_get(d, 10, 0), 0xFFFFFFFFu);
