@@ -4,6 +4,7 @@
 #include <stb_image_write.h>
 
 #include <climits>
+#include <cstring>
 #include <vector>
 
 #include "platform/process.h"
@@ -13,14 +14,25 @@ std::string g_last_result = "LoadImage initialized";
 
 // Widest picture whose row still fits a 20-bit pitch.
 constexpr int MAX_WIDTH = 262140;
+// Most pixels a picture may have (256 MB decoded): a small file claiming a
+// huge picture must not take all the memory there is.
+constexpr int64_t MAX_PIXELS = int64_t(1) << 26;
 
 IMAGE* decode(const unsigned char* bytes, size_t size) {
     if (size > size_t(INT_MAX)) {
         g_last_result = "Image load failed picture too large !";
         return nullptr;
     }
+    // PNG only: the decoder would also take other formats, some of which
+    // claim vast pictures in a few bytes.
+    static const unsigned char SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size < 8 || std::memcmp(bytes, SIGNATURE, 8) != 0) {
+        g_last_result = "Image load failed not a PNG file !";
+        return nullptr;
+    }
     int w = 0, h = 0, channels = 0;
-    if (stbi_info_from_memory(bytes, int(size), &w, &h, &channels) && (w > MAX_WIDTH || h > MAX_WIDTH)) {
+    if (stbi_info_from_memory(bytes, int(size), &w, &h, &channels) &&
+        (w > MAX_WIDTH || h > MAX_WIDTH || int64_t(w) * h > MAX_PIXELS)) {
         g_last_result = "Image load failed picture too large !";
         return nullptr;
     }

@@ -114,6 +114,14 @@ TEST_F(Files, BadPicturesGiveNullAndAReason) {
     wide[16] = 0, wide[17] = 0x04, wide[18] = char(0x93), wide[19] = char(0xE0);  // width 300000: past a 20-bit pitch
     EXPECT_EQ(LoadRGBAMemory(wide.data(), wide.size()), nullptr);
     EXPECT_EQ(GetLastResult(), "Image load failed picture too large !");
+    std::string vast = bytes;  // 10000 x 10000: a small file claiming 400 MB of pixels
+    vast[16] = 0, vast[17] = 0, vast[18] = 0x27, vast[19] = 0x10;
+    vast[20] = 0, vast[21] = 0, vast[22] = 0x27, vast[23] = 0x10;
+    EXPECT_EQ(LoadRGBAMemory(vast.data(), vast.size()), nullptr);
+    EXPECT_EQ(GetLastResult(), "Image load failed picture too large !");
+    const char tga[18] = {0, 0, 10};  // another format: refused, whatever it holds
+    EXPECT_EQ(LoadRGBAMemory(tga, sizeof tga), nullptr);
+    EXPECT_EQ(GetLastResult(), "Image load failed not a PNG file !");
     write("empty.png", "");
     EXPECT_EQ(LoadRGBAFile("empty.png"), nullptr);
 }
