@@ -5,12 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-number=$(mktemp); out=$(mktemp)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $probe $xvfb 2>/dev/null; rm -f "$number" "$out"' EXIT
-for _ in $(seq 50); do [ -s "$number" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$number")"
+out=$(mktemp)
+source tools/xvfb.sh
+trap 'kill ${probe:-} $_xvfb_pid 2>/dev/null; rm -f "$_xvfb_number" "$out"' EXIT
 (cd /tmp && exec "$OLDPWD/$build/bin/surface_probe") >"$out" &
 probe=$!
 for _ in $(seq 100); do grep -q READY "$out" && break; sleep 0.05; done

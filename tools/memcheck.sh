@@ -4,12 +4,8 @@
 #   tools/memcheck.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-number=$(mktemp); log=$(mktemp)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -f "$number"' EXIT
-for _ in $(seq 50); do [ -s "$number" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$number")"
+log=$(mktemp)
+source tools/xvfb.sh
 valgrind --suppressions=tools/valgrind.supp --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite --log-file="$log" build/bin/Brindle &
 pid=$!
 sleep 10  # valgrind starts slowly; the first windows shown may be helpers that go away

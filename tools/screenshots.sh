@@ -4,12 +4,7 @@
 # Run after tools/setup.sh has built the programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-number=$(mktemp)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &  # picks a free display
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -f "$number"' EXIT
-for _ in $(seq 50); do [ -s "$number" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$number")"
+source tools/xvfb.sh
 
 window_of() {  # waits for the program's window
   for _ in $(seq 100); do
