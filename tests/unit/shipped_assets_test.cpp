@@ -119,7 +119,9 @@ TEST_F(Shipped, DemoTilesHaveNoSeams) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             ASSERT_LE(px(mask, x, y), 255u);
-            if (x == 0 || y == 0 || x == w - 1 || y == h - 1) ASSERT_EQ(px(mask, x, y), 0u);
+            if (x == 0 || y == 0 || x == w - 1 || y == h - 1) {
+                ASSERT_EQ(px(mask, x, y), 0u);
+            }
         }
     EXPECT_GE(px(mask, w / 2, h / 2), 254u);
     image_destroy(mask);
