@@ -60,17 +60,66 @@ IMAGE* decode(const unsigned char* bytes, size_t size) {
 }
 }  // namespace
 
+namespace {
+// Decoded pictures, reused while their file keeps its identity: every frame
+// loads the same few pictures, and a copy costs far less than a decode.
+struct Cached {
+    std::string path;
+    FileIdentity id;
+    IMAGE* img;
+};
+std::vector<Cached> g_cache;
+size_t g_cache_bytes = 0;
+constexpr size_t CACHE_LIMIT = size_t(64) << 20;
+
+size_t bytes_of(const IMAGE* img) { return 32 + size_t(img->PITCH) * img->HEIGHT; }
+
+IMAGE* copy_of(const IMAGE* img) {
+    IMAGE* c = image_alloc(img->WIDTH, img->HEIGHT);
+    if (c) std::memcpy(c, img, bytes_of(img));
+    return c;
+}
+
+void remember(const std::string& path, const FileIdentity& id, const IMAGE* img) {
+    const size_t size = bytes_of(img);
+    if (size > CACHE_LIMIT / 4) return;
+    while (!g_cache.empty() && g_cache_bytes + size > CACHE_LIMIT) {  // the oldest go first
+        g_cache_bytes -= bytes_of(g_cache.front().img);
+        image_destroy(g_cache.front().img);
+        g_cache.erase(g_cache.begin());
+    }
+    if (IMAGE* c = copy_of(img)) {
+        g_cache.push_back({path, id, c});
+        g_cache_bytes += size;
+    }
+}
+}  // namespace
+
 IMAGE* LoadRGBAFile(const char* filename) {
     if (!filename) {
         g_last_result = "Image load failed no filename !";
         return nullptr;
+    }
+    const std::string path = native_path(filename);
+    FileIdentity id;
+    const bool known = file_identity(path, id);
+    for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+        if (it->path != path) continue;
+        if (known && it->id == id) return copy_of(it->img);
+        g_cache_bytes -= bytes_of(it->img);  // the file changed: decode it again
+        image_destroy(it->img);
+        g_cache.erase(it);
+        break;
     }
     std::string bytes;
     if (!file_read_all(filename, bytes)) {
         g_last_result = "can't fopen";
         return nullptr;
     }
-    return decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    IMAGE* img = decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    FileIdentity after;  // a file rewritten while it was read is not remembered
+    if (img && known && file_identity(path, after) && after == id) remember(path, id, img);
+    return img;
 }
 
 IMAGE* LoadRGBAMemory(const void* buffer, size_t size) {

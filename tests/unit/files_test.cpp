@@ -85,6 +85,22 @@ TEST_F(Files, PngRoundTripAndPixelOrder) {
     image_destroy(opaque);
 }
 
+TEST_F(Files, AChangedPictureIsReadAgain) {
+    IMAGE* red = image_create(4, 4, 0xFFFF0000u);
+    IMAGE* blue = image_create(4, 4, 0xFF0000FFu);
+    ASSERT_TRUE(SavePNGFile(red, "p.png", 1));
+    IMAGE* first = LoadRGBAFile("p.png");
+    pixel_set(first, 0, 0, 0);  // the caller's buffer is its own
+    IMAGE* second = LoadRGBAFile(".\\p.png");
+    EXPECT_EQ(px(second, 0, 0), 0xFFFF0000u);
+    ASSERT_TRUE(SavePNGFile(blue, "p.png", 1));  // same size, new contents
+    IMAGE* third = LoadRGBAFile("p.png");
+    EXPECT_EQ(px(third, 3, 3), 0xFF0000FFu);
+    fs::remove("p.png");
+    EXPECT_EQ(LoadRGBAFile("p.png"), nullptr);
+    for (IMAGE* img : {red, blue, first, second, third}) image_destroy(img);
+}
+
 TEST_F(Files, BadPicturesGiveNullAndAReason) {
     EXPECT_EQ(GetLastResult().empty(), false);
     EXPECT_EQ(LoadRGBAFile(nullptr), nullptr);

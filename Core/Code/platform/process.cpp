@@ -55,6 +55,17 @@ bool file_read_all(const std::string& path, std::string& out) {
     return ok;
 }
 
+bool file_identity(const std::string& path, FileIdentity& id) {
+    struct stat st;
+    if (stat(native_path(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    id.device = uint64_t(st.st_dev);
+    id.inode = uint64_t(st.st_ino);
+    id.size = uint64_t(st.st_size);
+    id.modified_ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.changed_ns = int64_t(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return true;
+}
+
 std::string dir_current() {
     std::vector<char> buf(4096);
     while (!getcwd(buf.data(), buf.size())) {

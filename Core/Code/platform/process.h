@@ -16,6 +16,14 @@ std::string native_path(const std::string& path);
 bool file_readable(const std::string& path);
 // Reads a whole file. False when it cannot be opened or read.
 bool file_read_all(const std::string& path, std::string& out);
+// What tells one version of a file from another: a picture decoded from a
+// file is reused only while all of these stay the same.
+struct FileIdentity {
+    uint64_t device = 0, inode = 0, size = 0;
+    int64_t modified_ns = 0, changed_ns = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+bool file_identity(const std::string& path, FileIdentity& id);
 // Current directory (native form) and changing it; change returns 0 on success.
 std::string dir_current();
 int dir_change(const std::string& path);
