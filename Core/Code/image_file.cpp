@@ -68,7 +68,13 @@ struct Cached {
     FileIdentity id;
     IMAGE* img;
 };
-std::vector<Cached> g_cache;
+// The cache owns its copies until the process ends.
+struct Cache : std::vector<Cached> {
+    ~Cache() {
+        for (Cached& c : *this) image_destroy(c.img);
+    }
+};
+Cache g_cache;
 size_t g_cache_bytes = 0;
 constexpr size_t CACHE_LIMIT = size_t(64) << 20;
 
