@@ -42,16 +42,15 @@ inline const uint32_t* image_row(const IMAGE* img, uint32_t y) {
 // saturated to a range that cannot overflow later arithmetic.
 int64_t round_position(double v);
 
-// One channel-wise alpha blend of s over d with s's own alpha.
+// One channel-wise alpha blend of s over d with s's own alpha a: each channel
+// becomes d + floor((s - d) * a / 256). That equals
+// floor((d * (256 - a) + s * a) / 256), whose terms are never negative and sum
+// below 65536, so two channels 16 bits apart share one multiply without carry.
 inline uint32_t blend_pixel(uint32_t d, uint32_t s) {
-    int32_t a = int32_t(s >> 24);
-    if (a == 0) return d;
-    uint32_t out = 0;
-    for (int sh = 0; sh < 32; sh += 8) {
-        int32_t dc = int32_t((d >> sh) & 0xFF), sc = int32_t((s >> sh) & 0xFF);
-        out |= uint32_t(dc + (((sc - dc) * a) >> 8)) << sh;  // floor division by 256
-    }
-    return out;
+    const uint32_t a = s >> 24, na = 256 - a;
+    const uint32_t rb = ((d & 0x00FF00FFu) * na + (s & 0x00FF00FFu) * a) >> 8 & 0x00FF00FFu;
+    const uint32_t ag = (((d >> 8) & 0x00FF00FFu) * na + ((s >> 8) & 0x00FF00FFu) * a) & 0xFF00FF00u;
+    return rb | ag;
 }
 
 // Draws `source` (or its rectangle (sx1, sy1)-(sx2, sy2), corners inclusive, in
