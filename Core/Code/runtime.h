@@ -4,6 +4,7 @@
 // operation ends the program with fatal_error(), which names the error, the
 // source line of the failing call, and the module and routine in scope.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,12 +80,10 @@ public:
     void redim_preserve(int hi, const CallSite& at = CallSite::current()) {
         if (hi < lo_ - 1) hi = lo_ - 1;
         int64_t n = int64_t(hi) - lo_ + 1;
-        if (n > int64_t(v_.size())) {
-            reserve_or_die(v_, n, at);
-            v_.resize(size_t(n));
-        } else {
-            v_.resize(size_t(n));
-        }
+        // Capacity at least doubles, so growing by one element at a time (a
+        // listing of 10,000 files) does not move every element each time.
+        if (n > int64_t(v_.capacity())) reserve_or_die(v_, std::max<int64_t>(n, int64_t(v_.capacity()) * 2), at);
+        v_.resize(size_t(n));
         hi_ = hi;
     }
     // One more element at the end.
