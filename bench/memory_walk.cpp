@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core.h"
+#include "generated_story.h"
 #include "image_file.h"
 #include "story.h"
 #include "surface.h"
@@ -27,16 +28,7 @@ static long resident_kb() {
 int main(int argc, char** argv) {
     const int pages = argc > 1 ? std::atoi(argv[1]) : 2000;
     const fs::path root = fs::temp_directory_path() / ("memory-walk-" + std::to_string(getpid()));
-    const fs::path source = fs::path(SOURCE_DIR) / "Brindle" / "Assets";
-    fs::create_directories(root / "Brindle" / "Assets" / "Pages");
-    for (const char* dir : {"Fonts", "Sprites"})
-        fs::copy(source / dir, root / "Brindle" / "Assets" / dir, fs::copy_options::recursive);
-    const char* scenes[] = {"meadow", "forest", "bridge", "cave", "village", "market"};
-    for (int i = 0; i < pages; ++i) {
-        std::ofstream f(root / "Brindle/Assets/Pages" / (std::to_string(i) + ".seq"));
-        f << "Page " << i << "\n1,1," << scenes[i % 6] << "\nnpc = fox\nitem = key\nn," << (i + 1) % pages
-          << ",0,Next\n,,,\n,,,\n,,,\nA page of a long walk.\n";
-    }
+    write_generated_story(root, pages, true);
     fs::current_path(root);
     BRINDLE_STARTUP();
     long after10 = 0;
