@@ -113,7 +113,7 @@ TEST_F(Files, BadPicturesGiveNullAndAReason) {
     EXPECT_EQ(LoadRGBAMemory(nullptr, 100), nullptr);
     EXPECT_EQ(GetLastResult(), "Image load failed no buffer !");
 
-    IMAGE* img = make_image(40, 40, [](int x, int y) { return uint32_t(0xFF000000u | x * 997 ^ y * 31); });
+    IMAGE* img = make_image(40, 40, [](int x, int y) { return uint32_t(0xFF000000u | ((x * 997) ^ (y * 31))); });
     ASSERT_TRUE(SavePNGFile(img, "good.png", 1));
     image_destroy(img);
     std::string bytes;
