@@ -46,15 +46,16 @@ void Blit(benchmark::State& state, PutMode mode) {
 BENCHMARK_CAPTURE(Blit, Alpha640x480, PUT_ALPHA)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Blit, Copy640x480, PUT_COPY)->Unit(benchmark::kMicrosecond);
 
-void Reference_Memcpy640x480(benchmark::State& state) {
-    std::vector<uint32_t> a(640 * 480, 1), b(640 * 480);
+void Reference_Memcpy(benchmark::State& state, size_t pixels) {
+    std::vector<uint32_t> a(pixels, 1), b(pixels);
     for (auto _ : state) {
         std::memcpy(b.data(), a.data(), a.size() * 4);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480 * 4);
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(pixels) * 4);
 }
-BENCHMARK(Reference_Memcpy640x480)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Reference_Memcpy, 640x480, 640 * 480)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Reference_Memcpy, 1024x1024, 1024 * 1024)->Unit(benchmark::kMicrosecond);
 
 void Reference_SDLBlendBlit640x480(benchmark::State& state) {
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
