@@ -12,24 +12,22 @@
 #include <iterator>
 #include <vector>
 
-#include "core.h"
+#include "engine.h"
 #include "generated_story.h"
-#include "story.h"
-#include "surface.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int STORY_PAGES = 10000;
+constexpr int PAGE_COUNT = 10000;
 const fs::path PAGES_DIR = "Brindle/Assets/Pages";
 
+// Opening the story without pictures: the page loader and nothing else.
 void LoadPages10000(benchmark::State& state) {
-    Array<STORY_PAGE_TYPE> pages;
     for (auto _ : state) {
-        LOAD_PAGES(pages);
-        benchmark::DoNotOptimize(pages.ubound());
+        STORY_OPEN("", STORY_LOGIC);
+        benchmark::DoNotOptimize(STORY_PAGES().ubound());
     }
-    if (pages.ubound() != STORY_PAGES - 1) state.SkipWithError("the story did not load whole");
+    if (STORY_PAGES().ubound() != PAGE_COUNT - 1) state.SkipWithError("the story did not load whole");
 }
 BENCHMARK(LoadPages10000)->Unit(benchmark::kMillisecond);
 
@@ -61,10 +59,8 @@ BENCHMARK(Reference_MemcpyStoryBytes)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     const fs::path root = fs::temp_directory_path() / ("load-pages-" + std::to_string(getpid()));
-    write_generated_story(root, STORY_PAGES, false);
+    write_generated_story(root, PAGE_COUNT, false);
     fs::current_path(root);
-    screen_open(640, 480, 32, 16, 0, 0);
-    PROJECTSPACE = "Brindle";
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     fs::current_path("/");

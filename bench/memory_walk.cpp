@@ -9,10 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "core.h"
+#include "engine.h"
 #include "generated_story.h"
-#include "image_file.h"
-#include "story.h"
 #include "surface.h"
 
 namespace fs = std::filesystem;
@@ -29,20 +27,18 @@ int main(int argc, char** argv) {
     const int pages = argc > 1 ? std::atoi(argv[1]) : 2000;
     const fs::path root = fs::temp_directory_path() / ("memory-walk-" + std::to_string(getpid()));
     write_generated_story(root, pages, true);
-    fs::current_path(root);
-    BRINDLE_STARTUP();
+    screen_open(640, 480, 32, 16, 0, 0);
+    STORY_OPEN(root.string(), STORY_FRAMES);
     long after10 = 0;
     for (int i = 0; i < pages; ++i) {
-        BRINDLE_FRAME();
-        BRINDLE_KEY("n");
+        STORY_PRESS("n");
         if (i + 1 == 10) after10 = resident_kb();
     }
     const long after_all = resident_kb();
     std::printf("resident after 10 pages: %ld KB\nresident after %d pages: %ld KB\n", after10, pages, after_all);
     std::printf("growth per page beyond 10: %.2f KB (a thumbnail holds %.2f KB of pixels)\n",
                 double(after_all - after10) / (pages - 10), 24 * 24 * 4 / 1024.0 + 0.0);
-    BRINDLE_RELEASE();
-    fs::current_path("/");
+    STORY_CLOSE();
     fs::remove_all(root);
     return 0;
 }

@@ -1,26 +1,22 @@
-// Brindle's start-up, frame loop, progress score and gallery.
-#include <cstdlib>
+// Brindle's frame loop, progress score and gallery.
+#include "main.h"
 
 #include "conversions.h"
 #include "core.h"
 #include "gfx/gfx.h"
-#include "image_file.h"
-#include "platform/process.h"
-#include "story.h"
+#include "page_text.h"
+#include "paging_module.h"
+#include "scene.h"
 #include "surface.h"
-#include "waitkey.h"
-
-int32_t SETTING_GALLERY = 0, SETTING_GRADE = 0, SETTING_EFFICIENCY = 0, SETTING_TURN = 0;
-IMAGE* FONTSHEET = nullptr;
-Array2<IMAGE*> DISPOUT;
 
 namespace {
-// Slot sizes of a page row; 0 x 0: the slot holds no image the loop makes.
+// The layer sizes of a page row that every frame rebuilds; 0 x 0: the slot
+// holds no image the loop makes.
 struct SlotSize {
     int w, h;
 };
-constexpr SlotSize SLOT_SIZE[9] = {{320, 240}, {144, 96}, {0, 0},   {0, 0},   {320, 24},
-                                   {320, 40},  {320, 24}, {320, 240}, {640, 480}};
+constexpr SlotSize REBUILT[LAYER_OUTPUT + 1] = {
+    {320, 240}, {144, 96}, {0, 0}, {0, 0}, {320, 24}, {320, 40}, {320, 24}, {320, 240}, {640, 480}};
 
 void free_slot(IMAGE*& slot) {
     image_destroy(slot);
@@ -34,9 +30,17 @@ std::string percent_text(int32_t v) {
     return d.substr(0, 3) + "." + d.substr(3) + "%";
 }
 
-void put(IMAGE* target, double x, double y, IMAGE* source,
-         const CallSite& at = CallSite::current()) {
+void put(IMAGE* target, double x, double y, IMAGE* source, const CallSite& at = CallSite::current()) {
     check(image_put(target, float(x), float(y), source, PUT_ALPHA), at);
+}
+
+// The page the reader is on. A page number outside the story, or a slot no
+// page file filled (INDEX 0 in a slot past 0), is no page to show: the
+// out-of-bounds report.
+STORY_PAGE_TYPE& shown_page(const CallSite& at = CallSite::current()) {
+    STORY_PAGE_TYPE& page = PAGES(PAGELOCATION, at);
+    if (page.INDEX != PAGELOCATION) fatal_error(ERR_OUT_OF_BOUNDS, at);
+    return page;
 }
 }  // namespace
 
@@ -58,35 +62,38 @@ std::string GAMEPERCENT(int32_t PAGELOCATION, int32_t& TOTAL, int32_t& TALLY, in
     return percent_text(int32_t(int64_t(TALLY) * 10000 / TOTAL));
 }
 
-std::string PROGRESS_TEXT(const std::string& SCORE) {
+std::string PROGRESS_TEXT(int32_t TALLY, int32_t TOTAL, int32_t TURNS, const std::string& SCORE, int32_t efficiency) {
     std::string GRADE = I2S(TALLY) + " of " + I2S(TOTAL) + " / " + I2S(TURNS) + " Turns\r\nGrade:" + SCORE;
-    if (SETTING_EFFICIENCY == 1 && TURNS > 0)
-        GRADE += " Efficiency:" + percent_text(int32_t(int64_t(TALLY) * 10000 / TURNS));
+    if (efficiency == 1 && TURNS > 0) GRADE += " Efficiency:" + percent_text(int32_t(int64_t(TALLY) * 10000 / TURNS));
     return GRADE;
+}
+
+void GALLERY_VISIT() {
+    STORY_PAGE_TYPE& current = PAGES(PAGELOCATION);
+    if (current.VISITED == 0) {
+        if (PAGELOCATION > 0) ++TURNS;
+        current.VISITED = TURNS;
+    }
 }
 
 void GAMEGALLERY() {
     ROUTINE("Main", "GAMEGALLERY");
-    IMAGE*& canvas = DISPOUT(0, 11);
+    IMAGE*& canvas = DISPOUT(0, LAYER_GALLERY);
     free_slot(canvas);
-    IMAGE* page0 = need(DISPOUT(0, 7));
+    IMAGE* page0 = need(DISPOUT(0, LAYER_COMPOSITION));
     canvas = image_create(int(page0->WIDTH), int(page0->HEIGHT), 0x00000000, 32);
     need(canvas);
+    GALLERY_VISIT();
     const int32_t p = PAGELOCATION;
-    STORY_PAGE_TYPE& current = PAGES(p);
-    if (current.VISITED == 0) {
-        if (p > 0) ++TURNS;
-        current.VISITED = TURNS;
-    }
     const uint32_t n = canvas->WIDTH / 24;
     for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) {
         STORY_PAGE_TYPE& page = PAGES(i);
         if (i != p && page.HISTORY == 0) continue;
-        IMAGE*& thumb = DISPOUT(i, 16);
+        IMAGE*& thumb = DISPOUT(i, LAYER_THUMBNAIL);
         if (!thumb) {
             thumb = image_create(24, 24, 0x00000000, 32);
             IMAGE* INTERMEDIARY = image_create(24, 24, 0x00000000, 32);
-            GFX_BUFFER_STRETCH_ASPECT(DISPOUT(i, 1), INTERMEDIARY, "height");
+            GFX_BUFFER_STRETCH_ASPECT(DISPOUT(i, LAYER_FRAME), INTERMEDIARY, "height");
             GFX_BUFFER_INLAY(INTERMEDIARY, thumb);
             GFX_BUFFER_ALPHA(thumb, 96);
             image_destroy(INTERMEDIARY);
@@ -97,66 +104,57 @@ void GAMEGALLERY() {
     }
 }
 
-void BRINDLE_STARTUP() {
-    ROUTINE("Main", "BRINDLE_STARTUP");
-    C = "";
-    PROJECTSPACE = "Brindle";
-    CORE_STARTUP();
-    GFX_VALIDATE_DISPLAY();
-    const std::string font = ".\\" + PROJECTSPACE + "\\Assets\\Fonts\\mishap22.alpha.png";
-    FONTSHEET = LoadRGBAFile(font.c_str());
-    LOAD_PAGES(PAGES);
-    if (PAGES.lbound() == 0 && PAGES.ubound() == -1) {
-        BRINDLE_RELEASE();
-        process_exit(0);
-    }
-    DISPOUT.redim(0, PAGES.ubound(), 0, 16);
-    PAGELOCATION = 0;
+void FRAME_BOOKKEEPING() {
+    ROUTINE("Main", "FRAME_BOOKKEEPING");
+    shown_page();
+    GALLERY_VISIT();
+    if (SETTING_GRADE == 1) GAMEPERCENT(PAGELOCATION, TOTAL, TALLY, TURNS);
 }
 
 void BRINDLE_FRAME() {
     ROUTINE("Main", "BRINDLE_FRAME");
+    shown_page();
     const int32_t p = PAGELOCATION;
-    for (int n = 0; n <= 8; ++n) {
+    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n) {
         IMAGE*& slot = DISPOUT(p, n);
         free_slot(slot);
-        if (SLOT_SIZE[n].w == 0) continue;
-        slot = image_create(SLOT_SIZE[n].w, SLOT_SIZE[n].h, 0x00000000, 32);
-        if (n >= 4 && n <= 6) {
+        if (REBUILT[n].w == 0) continue;
+        slot = image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
+        if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
             need(slot);
             GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, "Fill");
         }
     }
-    GFX_BUFFER_WALLPAPER("background", DISPOUT(p, 0));
+    GFX_BUFFER_WALLPAPER("background", DISPOUT(p, LAYER_BACKGROUND));
     SCENE_RENDER(PAGES(p));
     RENDER_PAGE(PAGES(p));
     screen_clear();
 
-    IMAGE* s7 = need(DISPOUT(p, 7));
-    IMAGE* s0 = need(DISPOUT(p, 0));
-    IMAGE* s1 = need(DISPOUT(p, 1));
+    IMAGE* s7 = need(DISPOUT(p, LAYER_COMPOSITION));
+    IMAGE* s0 = need(DISPOUT(p, LAYER_BACKGROUND));
+    IMAGE* s1 = need(DISPOUT(p, LAYER_FRAME));
     const uint32_t W7 = s7->WIDTH, H7 = s7->HEIGHT;
     put(s7, (W7 - s0->WIDTH) / 2, (H7 - s0->HEIGHT) / 2, s0);
     const double X1 = (W7 - s1->WIDTH) / 2, Y1 = double(H7 - s1->HEIGHT) * 0.4;
     put(s7, X1, Y1, s1);
     put(s7, X1, Y1, PAGES(p).SCENE);
     GAMEGALLERY();
-    if (SETTING_GALLERY == 1) put(s7, 0, 0, DISPOUT(0, 11));
-    IMAGE* s4 = need(DISPOUT(p, 4));
-    IMAGE* s5 = need(DISPOUT(p, 5));
-    IMAGE* s6 = need(DISPOUT(p, 6));
+    if (SETTING_GALLERY == 1) put(s7, 0, 0, DISPOUT(0, LAYER_GALLERY));
+    IMAGE* s4 = need(DISPOUT(p, LAYER_TITLE));
+    IMAGE* s5 = need(DISPOUT(p, LAYER_TEXT));
+    IMAGE* s6 = need(DISPOUT(p, LAYER_OPTIONS));
     put(s7, (W7 - s4->WIDTH) / 2, 16, s4);
     put(s7, (W7 - s5->WIDTH) / 2, 160, s5);
     put(s7, (W7 - s6->WIDTH) / 2, H7 - s6->HEIGHT, s6);
 
     if (SETTING_GRADE == 1) {
         const std::string SCORE = GAMEPERCENT(p, TOTAL, TALLY, TURNS);
-        const std::string GRADE = PROGRESS_TEXT(SCORE);
-        RENDER_SCROLL(PAGES(p), GRADE, DISPOUT(p, 7), (int64_t(W7 / 8) + 1 - int64_t(GRADE.size())) / 2, 4,
-                      0xFFFFFFFFu);
+        const std::string GRADE = PROGRESS_TEXT(TALLY, TOTAL, TURNS, SCORE, SETTING_EFFICIENCY);
+        RENDER_SCROLL(PAGES(p), GRADE, DISPOUT(p, LAYER_COMPOSITION),
+                      (int64_t(W7 / 8) + 1 - int64_t(GRADE.size())) / 2, 4, 0xFFFFFFFFu);
     }
-    GFX_BUFFER_STRETCH_ASPECT(DISPOUT(p, 7), DISPOUT(p, 8), "height");
-    put(nullptr, 0, 0, DISPOUT(p, 8));
+    GFX_BUFFER_STRETCH_ASPECT(DISPOUT(p, LAYER_COMPOSITION), DISPOUT(p, LAYER_OUTPUT), "height");
+    put(nullptr, 0, 0, DISPOUT(p, LAYER_OUTPUT));
     check(page_flip());
 }
 
@@ -173,31 +171,12 @@ void BRINDLE_KEY(const std::string& key) {
     } else {
         SETTING_TURN = 1;
     }
-    const int32_t from = PAGELOCATION;
-    PAGELOCATION = NAVIGATE_PAGE(PAGES(from), C);
-    if (PAGELOCATION != from) {
-        // Later frames read nothing of a page left behind but page 0's frame
-        // and composition sizes and the thumbnails: release the rest.
-        image_destroy(PAGES(from).SCENE);
-        PAGES(from).SCENE = nullptr;
-        for (int n = 0; n <= 8; ++n)
-            if (from != 0 || (n != 1 && n != 7)) free_slot(DISPOUT(from, n));
-    }
+    PAGELOCATION = NAVIGATE_PAGE(PAGES(PAGELOCATION), C);
 }
 
-void BRINDLE_RELEASE() {
-    for (IMAGE*& img : DISPOUT.raw()) free_slot(img);
-    for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) free_slot(PAGES(i).SCENE);
-    free_slot(FONTSHEET);
-    PAGES.erase();
-}
-
-void BRINDLE_MAIN() {
-    ANICURSOR_FRAMES = "\\|/ - ";
-    std::atexit(BRINDLE_RELEASE);
-    BRINDLE_STARTUP();
-    for (;;) {
-        BRINDLE_FRAME();
-        BRINDLE_KEY(WAITKEY());
-    }
+void LAYERS_LEAVE(int32_t page) {
+    image_destroy(PAGES(page).SCENE);
+    PAGES(page).SCENE = nullptr;
+    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n)
+        if (page != 0 || (n != LAYER_FRAME && n != LAYER_COMPOSITION)) free_slot(DISPOUT(page, n));
 }

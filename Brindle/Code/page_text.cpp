@@ -1,8 +1,8 @@
-// Page text in the font-sheet font: 8 x 8 cells, 16 to a sheet row, in code order.
-#include <algorithm>
-#include <vector>
+#include "page_text.h"
 
-#include "story.h"
+#include <algorithm>
+
+#include "paging_module.h"
 #include "string_support.h"
 
 void RENDER_TEXT(STORY_PAGE_TYPE&, IMAGE*& DEST, const std::string& TEXTDATA, int64_t COL, int64_t ROW,
@@ -74,7 +74,7 @@ void RENDER_SCROLL(STORY_PAGE_TYPE& PAGE, const std::string& TEXTDATA, IMAGE*& D
     }
 }
 
-std::string PAGE_DESCRIPTION(STORY_PAGE_TYPE& PAGE) {
+std::string PAGE_DESCRIPTION(const STORY_PAGE_TYPE& PAGE) {
     std::string CAPTION;
     for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
         if (!CAPTION.empty() && !PAGE.DESC(INDEX).empty()) CAPTION += " ";
@@ -83,37 +83,34 @@ std::string PAGE_DESCRIPTION(STORY_PAGE_TYPE& PAGE) {
     return CAPTION;
 }
 
-std::string PAGE_OPTIONS_LINE(STORY_PAGE_TYPE& PAGE) {
+std::string PAGE_OPTIONS_LINE(const STORY_PAGE_TYPE& PAGE) {
     std::string CAPTION;
     for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
         const STORY_OPTION_TYPE& O = PAGE.OPTIONS(INDEX);
         if (O.CAPTION.empty() || !OPTION_AVAILABLE(O)) continue;
         if (!CAPTION.empty()) CAPTION += " ";
-        if (O.KEY == " ") {
-            CAPTION += "<SP>";
-        } else {
-            std::string key = O.KEY;
-            for (char& c : key)
-                if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-            CAPTION += "<" + key + ">";
-        }
+        CAPTION += O.KEY == " " ? "<SP>" : "<" + ascii_upper(O.KEY) + ">";
         CAPTION += O.CAPTION;
     }
     return CAPTION;
 }
 
+int64_t TITLE_COLUMN(const std::string& CAPTION, uint64_t width) {
+    // Centred in the free width; a title wider than the bar starts at
+    // column 1 and is clipped at the right edge.
+    const uint64_t used = 8 * uint64_t(CAPTION.size());
+    const uint64_t free = used < width ? width - used : 0;
+    return int64_t((free / 8) / 2 + 1);
+}
+
 void RENDER_PAGE(STORY_PAGE_TYPE& PAGE) {
     ROUTINE("Paging Module", "RENDER_PAGE");
     const std::string description = PAGE_DESCRIPTION(PAGE);
-    RENDER_SCROLL(PAGE, description, DISPOUT(PAGE.INDEX, 5), 1, 1, 0xFFFFFFFFu);
+    RENDER_SCROLL(PAGE, description, DISPOUT(PAGE.INDEX, LAYER_TEXT), 1, 1, 0xFFFFFFFFu);
     const std::string options = PAGE_OPTIONS_LINE(PAGE);
-    // Title column: centred in the free width; a title wider than the bar
-    // starts at column 1 and is clipped at the right edge.
-    IMAGE*& title = DISPOUT(PAGE.INDEX, 4);
-    const uint64_t width = need(title)->WIDTH, used = 8 * uint64_t(PAGE.CAPTION.size());
-    const uint64_t free = used < width ? width - used : 0;
-    RENDER_TEXT(PAGE, title, PAGE.CAPTION, int64_t((free / 8) / 2 + 1), 1, 0xFFFFFFFFu);
-    RENDER_SCROLL(PAGE, options, DISPOUT(PAGE.INDEX, 6), 1, 1, 0xFFFFFFFFu);
+    IMAGE*& title = DISPOUT(PAGE.INDEX, LAYER_TITLE);
+    RENDER_TEXT(PAGE, title, PAGE.CAPTION, TITLE_COLUMN(PAGE.CAPTION, need(title)->WIDTH), 1, 0xFFFFFFFFu);
+    RENDER_SCROLL(PAGE, options, DISPOUT(PAGE.INDEX, LAYER_OPTIONS), 1, 1, 0xFFFFFFFFu);
 }
 
 void CLS2(IMAGE*& SOURCE, uint32_t FILL) {

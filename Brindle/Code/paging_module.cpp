@@ -1,21 +1,25 @@
 // Page files, navigation between pages.
+#include "paging_module.h"
+
+#include <algorithm>
+
+#include "asset_path.h"
 #include "conversions.h"
-#include "core.h"
 #include "field_reader.h"
 #include "file_support.h"
 #include "platform/process.h"
-#include "story.h"
 #include "string_support.h"
 #include "surface.h"
 
-Array<STORY_PAGE_TYPE> PAGES;
-int32_t PAGELOCATION = 0, TOTAL = 0, TALLY = 0, TURNS = 0;
-
 namespace {
-// A message for the reader on the console; waits for a key, which stays queued.
+// A message for the reader: kept, and in the player shown on the console
+// with a wait for a key, which stays queued.
 void tell_reader(const std::string& text, const std::string& path) {
+    const std::string line = text + "\"" + path + "\"";
+    STORY.MESSAGES.push_back(line);
+    if (STORY.CONSOLE != CONSOLE_READER) return;
     text_color(0xFFFFFFFFu);
-    text_print(text + "\"" + path + "\"", true);
+    text_print(line, true);
     page_flip();
     sleep_ms(-1);
     sleep_ms(1);
@@ -37,10 +41,14 @@ int64_t page_index_of(const std::string& name) {
 void LOAD_PAGES(Array<STORY_PAGE_TYPE>& PAGE) {
     ROUTINE("Paging Module", "LOAD_PAGES");
     Array<std::string> FILES;
-    CAT(FILES, ".\\" + PROJECTSPACE + "\\Assets\\Pages\\*.seq");
+    CAT(FILES, ASSET_PATH("\\Assets\\Pages\\*.seq"));
     if (FILES.empty()) {
-        text_color(0xFFFFFFFFu);
-        text_print("Oh Noes! No files to be found!", true);
+        static const std::string OH_NOES = "Oh Noes! No files to be found!";
+        STORY.MESSAGES.push_back(OH_NOES);
+        if (STORY.CONSOLE == CONSOLE_READER) {
+            text_color(0xFFFFFFFFu);
+            text_print(OH_NOES, true);
+        }
         PAGE.erase();
         return;
     }
@@ -55,7 +63,7 @@ void LOAD_PAGES(Array<STORY_PAGE_TYPE>& PAGE) {
 void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     ROUTINE("Paging Module", "PAGE_CREATE");
     const int64_t index = page_index_of(FILENAME);
-    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\Pages\\" + FILENAME + ".seq";
+    const std::string path = ASSET_PATH("\\Assets\\Pages\\" + FILENAME + ".seq");
     if (IS_FILE(path) == 0) {
         tell_reader("Is not a file: ", path);
         return;
@@ -137,14 +145,6 @@ void PAGE_DESTROY(Array<STORY_PAGE_TYPE>& PAGE, int32_t PAGEINDEX) {
 }
 
 namespace {
-std::string fold_lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return s;
-}
-}  // namespace
-
-namespace {
 // The HISTORY of the page a condition names; a page outside the story is an
 // out-of-bounds error.
 int32_t condition_history(int64_t page, const CallSite& at) {
@@ -159,19 +159,25 @@ bool OPTION_AVAILABLE(const STORY_OPTION_TYPE& O, const CallSite& at) {
     return true;
 }
 
+int32_t OPTION_CHOSEN(const STORY_PAGE_TYPE& PAGE, const std::string& C) {
+    const std::string key = ascii_lower(C);
+    // Every slot the search reaches has its condition worked out, whatever
+    // the key: a condition naming no page ends the program at any key.
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
+        const STORY_OPTION_TYPE& O = PAGE.OPTIONS(INDEX);
+        if (OPTION_AVAILABLE(O) && key == ascii_lower(O.KEY)) return INDEX;
+    }
+    return 0;
+}
+
 int32_t NAVIGATE_PAGE(STORY_PAGE_TYPE& PAGE, const std::string& C) {
     ROUTINE("Paging Module", "NAVIGATE_PAGE");
     if (C.empty()) {
         if (PAGE.HISTORY == 0) PAGE.HISTORY = 1;
         return PAGE.INDEX;
     }
-    const std::string key = fold_lower(C);
-    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
-        STORY_OPTION_TYPE& O = PAGE.OPTIONS(INDEX);
-        if (OPTION_AVAILABLE(O) && key == fold_lower(O.KEY)) {
-            if (SETTING_TURN != 0 && PAGE.HISTORY < INT32_MAX) ++PAGE.HISTORY;
-            return O.DEST;
-        }
-    }
-    return PAGE.INDEX;
+    const int32_t INDEX = OPTION_CHOSEN(PAGE, C);
+    if (INDEX == 0) return PAGE.INDEX;
+    if (SETTING_TURN != 0 && PAGE.HISTORY < INT32_MAX) ++PAGE.HISTORY;
+    return PAGE.OPTIONS(INDEX).DEST;
 }

@@ -1,13 +1,12 @@
-// Scene composition: backdrop, scene picture and the page's figures placed
-// on two ellipses around the canvas centre.
+#include "scene.h"
+
 #include <cmath>
 
+#include "asset_path.h"
 #include "conversions.h"
-#include "core.h"
 #include "file_support.h"
 #include "gfx/gfx.h"
 #include "image_file.h"
-#include "story.h"
 #include "string_support.h"
 
 namespace {
@@ -18,14 +17,27 @@ IMAGE* picture_or_blank(const std::string& path) {
 }
 }  // namespace
 
+std::string BACKDROP_PATH() { return ASSET_PATH("\\Assets\\Sprites\\interface\\background.png"); }
+
+std::string SCENE_PICTURE_PATH(const std::string& SPRITE) {
+    return ASSET_PATH("\\Assets\\Sprites\\scene\\" + SPRITE + ".png");
+}
+
+std::string ENTITY_SPRITE_PATH(const std::string& SUBJECT) {
+    std::string CLASSIFICATION, ID, subject = SUBJECT;
+    int32_t COUNT = 0;
+    ENTITY_PARTS(subject, CLASSIFICATION, ID, COUNT);
+    return ASSET_PATH("\\Assets\\Sprites\\" + CLASSIFICATION + "\\" + ID + ".png");
+}
+
 void SCENE_RENDER(STORY_PAGE_TYPE& PAGE) {
     ROUTINE("Scene", "SCENE_RENDER");
-    IMAGE* BACKDROP = picture_or_blank(".\\" + PROJECTSPACE + "\\Assets\\Sprites\\interface\\background.png");
-    IMAGE* SOURCE = picture_or_blank(".\\" + PROJECTSPACE + "\\Assets\\Sprites\\scene\\" + PAGE.SPRITE + ".png");
-    GFX_BUFFER_REPEAT(BACKDROP, DISPOUT(PAGE.INDEX, 0));
-    GFX_BUFFER_STRETCH_ASPECT(SOURCE, DISPOUT(PAGE.INDEX, 1), "height");
+    IMAGE* BACKDROP = picture_or_blank(BACKDROP_PATH());
+    IMAGE* SOURCE = picture_or_blank(SCENE_PICTURE_PATH(PAGE.SPRITE));
+    GFX_BUFFER_REPEAT(BACKDROP, DISPOUT(PAGE.INDEX, LAYER_BACKGROUND));
+    GFX_BUFFER_STRETCH_ASPECT(SOURCE, DISPOUT(PAGE.INDEX, LAYER_FRAME), "height");
     image_destroy(PAGE.SCENE);
-    IMAGE* frame0 = need(DISPOUT(0, 1));
+    IMAGE* frame0 = need(DISPOUT(0, LAYER_FRAME));
     PAGE.SCENE = image_create(int(2 * frame0->WIDTH), int(2 * frame0->HEIGHT), 0x00000000, 32);
     ENTITY_RENDER(PAGE.ENTITY, PAGE.SCENE);
     image_destroy(BACKDROP);
@@ -35,8 +47,7 @@ void SCENE_RENDER(STORY_PAGE_TYPE& PAGE) {
 void ENTITY_PARTS(std::string& SUBJECT, std::string& CLASSIFICATION, std::string& ID, int32_t& COUNT) {
     ROUTINE("Scene", "ENTITY_PARTS");
     if (STRPOS(" = ", SUBJECT) > 0) {
-        CLASSIFICATION = PREFIX(" = ", SUBJECT);
-        for (char& c : CLASSIFICATION) c = char(std::tolower(static_cast<unsigned char>(c)));
+        CLASSIFICATION = ascii_lower(PREFIX(" = ", SUBJECT));
         SUBJECT = SUFFIX(" = ", SUBJECT);
     }
     if (STRPOS(":", SUBJECT) > 0) {
@@ -48,10 +59,7 @@ void ENTITY_PARTS(std::string& SUBJECT, std::string& CLASSIFICATION, std::string
 
 IMAGE* ENTITY_SPRITE(const std::string& SUBJECT) {
     ROUTINE("Scene", "ENTITY_SPRITE");
-    std::string CLASSIFICATION, ID, subject = SUBJECT;
-    int32_t COUNT = 0;
-    ENTITY_PARTS(subject, CLASSIFICATION, ID, COUNT);
-    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\Sprites\\" + CLASSIFICATION + "\\" + ID + ".png";
+    const std::string path = ENTITY_SPRITE_PATH(SUBJECT);
     if (IS_FILE(path)) return LoadRGBAFile(path.c_str());
     return nullptr;
 }
@@ -68,22 +76,14 @@ void ENTITY_RENDER(Array<std::string>& ENTITY, IMAGE*& DEST) {
     ROUTINE("Scene", "ENTITY_RENDER");
     need(DEST);
     const double CX = DEST->WIDTH / 2, CY = DEST->HEIGHT / 2;
-    const double TURN = 6.283185307179586;
     std::string CLASSIFICATION, ID;
     int32_t COUNT = 0;
     const int32_t N = ENTITY.ubound();
     for (int32_t ENTITY_INDEX = 1; ENTITY_INDEX <= N; ++ENTITY_INDEX) {
         std::string subject = ENTITY(ENTITY_INDEX);
         ENTITY_PARTS(subject, CLASSIFICATION, ID, COUNT);  // no " = ": the previous class stays
-        const double R = double(ENTITY_INDEX) / double(N);
-        double X0 = -std::cos(TURN * R), Y0 = std::sin(TURN * R);
-        if (CLASSIFICATION == "npc") {
-            X0 = 48 * X0;
-            Y0 = 24 * Y0;
-        } else if (CLASSIFICATION == "item") {
-            X0 = 120 * X0;
-            Y0 = 32 * Y0;
-        }
+        double X0, Y0;
+        ENTITY_OFFSET(ENTITY_INDEX, N, CLASSIFICATION, X0, Y0);
         IMAGE* ENTITY_SPRITE_SOURCE = ENTITY_SPRITE(ENTITY(ENTITY_INDEX));
         if (!ENTITY_SPRITE_SOURCE) continue;
         IMAGE* ENTITY_SPRITE_SCALED = nullptr;
@@ -95,5 +95,19 @@ void ENTITY_RENDER(Array<std::string>& ENTITY, IMAGE*& DEST) {
             image_destroy(ENTITY_SPRITE_SCALED);
         }
         image_destroy(ENTITY_SPRITE_SOURCE);
+    }
+}
+
+void ENTITY_OFFSET(int32_t index, int32_t count, const std::string& CLASSIFICATION, double& x, double& y) {
+    const double TURN = 6.283185307179586;
+    const double R = double(index) / double(count);
+    x = -std::cos(TURN * R);
+    y = std::sin(TURN * R);
+    if (CLASSIFICATION == "npc") {
+        x = 48 * x;
+        y = 24 * y;
+    } else if (CLASSIFICATION == "item") {
+        x = 120 * x;
+        y = 32 * y;
     }
 }

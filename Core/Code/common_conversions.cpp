@@ -99,7 +99,7 @@ double S2F(const std::string& _ARG_S) {
         std::string exp = "e";
         if (k < s.size() && (s[k] == '+' || s[k] == '-')) exp += s[k++];
         size_t exp_digits = 0;
-        while (k < s.size() && isdigit(static_cast<unsigned char>(s[k])) && exp_digits < 6) exp += s[k++], ++exp_digits;
+        while (k < s.size() && isdigit(static_cast<unsigned char>(s[k]))) exp += s[k++], ++exp_digits;
         if (exp_digits > 0) num += exp;
     }
     return std::strtod(num.c_str(), nullptr);

@@ -4,7 +4,6 @@
 #include "surface.h"
 #include "vga_lookup.h"
 
-std::string PROJECTSPACE;
 std::string C;
 std::string CI;
 

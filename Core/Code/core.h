@@ -1,11 +1,11 @@
-// The programs' shared globals and the start-up block.
+// The programs' shared key globals and the start-up block.
 #pragma once
 #include <string>
 
-extern std::string PROJECTSPACE;  // the program's asset folder
-extern std::string C;             // the last key read
-extern std::string CI;            // the prompt's last key
+extern std::string C;   // the last key read
+extern std::string CI;  // the prompt's last key
 
 // Opens the 640 x 480 window (fatal report on failure), selects work page 1
-// and visible page 0 and loads the colour table "VGA Table".
+// and visible page 0 and loads the colour table "VGA Table". Reads
+// PROJECTSPACE and ASSET_ROOT; writes VGA_TABLE.
 void CORE_STARTUP();

@@ -24,7 +24,9 @@ std::string FieldReader::text() {
         size_t start = i_;
         while (i_ < d_.size() && d_[i_] != '"' && !line_end_at(i_) && i_ - start < MAX_FIELD) ++i_;
         std::string field = d_.substr(start, i_ - start);
-        if (i_ - start >= MAX_FIELD) return field;  // the cap: the rest is the next field
+        // A full field whose quote or line end does not follow at once: the
+        // rest is the next field.
+        if (i_ - start >= MAX_FIELD && i_ < d_.size() && d_[i_] != '"' && !line_end_at(i_)) return field;
         if (i_ < d_.size() && d_[i_] == '"') {
             ++i_;
             skip_blanks();
@@ -35,7 +37,7 @@ std::string FieldReader::text() {
     size_t start = i_;
     while (i_ < d_.size() && d_[i_] != ',' && !line_end_at(i_) && i_ - start < MAX_FIELD) ++i_;
     std::string field = d_.substr(start, i_ - start);
-    if (i_ - start < MAX_FIELD) consume_separator();
+    consume_separator();  // a full field followed by its comma or line end ends there too
     return field;
 }
 
@@ -47,10 +49,8 @@ int32_t FieldReader::number() {
            i_ - start < MAX_FIELD)
         ++i_;
     std::string field = d_.substr(start, i_ - start);
-    if (field.size() < MAX_FIELD) {
-        skip_blanks();
-        consume_separator();
-    }
+    skip_blanks();
+    consume_separator();
 
     if (!field.empty() && field[0] != '&' && field.find_first_of(".eEdD") != std::string::npos)
         return F2I(S2F(field));

@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "surface.h"
-
 namespace {
 constexpr int64_t POSITION_LIMIT = int64_t(1) << 40;
 
@@ -14,8 +12,12 @@ uint32_t* pixel_at(IMAGE* img, int64_t x, int64_t y) {
     return image_row(img, uint32_t(y)) + x;
 }
 
-IMAGE* target_or_page(IMAGE* target) { return target ? target : work_page(); }
+IMAGE* g_work_page = nullptr;
+
+IMAGE* target_or_page(IMAGE* target) { return target ? target : g_work_page; }
 }  // namespace
+
+void image_attach_work_page(IMAGE* page) { g_work_page = page; }
 
 int64_t round_position(double v) {
     if (std::isnan(v)) return 0;
@@ -45,7 +47,7 @@ IMAGE* image_alloc(int64_t width, int64_t height) {
 }
 
 IMAGE* image_create(int width, int height, uint32_t fill, int) {
-    if (!surface_is_open()) return nullptr;
+    if (!g_work_page) return nullptr;
     IMAGE* img = image_alloc(width, height);
     if (!img) return nullptr;
     // Every byte of pixel memory, row padding included, holds the fill.

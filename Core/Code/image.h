@@ -26,8 +26,13 @@ constexpr uint32_t DEFAULT_FILL = 0xFFFF00FFu;
 // not. Null when the size is not positive, absurd, or memory runs out.
 IMAGE* image_alloc(int64_t width, int64_t height);
 
+// The drawing surface lends its work page: a null target draws there, and
+// buffers can be made only while one is lent. Only the surface calls this;
+// null means no surface is open.
+void image_attach_work_page(IMAGE* page);
+
 // A new buffer filled with `fill`; null before the surface is open, for a
-// width or height below 1, or when memory runs out.
+// width or height below 1, or when memory runs out. The bpp is ignored (32).
 IMAGE* image_create(int width, int height, uint32_t fill = DEFAULT_FILL, int bpp = 32);
 void image_destroy(IMAGE* img);
 

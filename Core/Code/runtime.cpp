@@ -32,8 +32,15 @@ const char* error_text(int n) {
     }
 }
 
-// Every failed allocation in the program ends in the system's own report.
-void out_of_memory() { fatal_error(ERR_OUT_OF_MEMORY, 0); }
+int g_catch_depth = 0;
+bool g_out_of_memory = false;
+
+// Every failed allocation in the program ends in the system's own report,
+// never thrown: whoever asked for the memory cannot go on.
+void out_of_memory() {
+    g_out_of_memory = true;
+    fatal_error(ERR_OUT_OF_MEMORY, 0);
+}
 struct InstallNewHandler {
     InstallNewHandler() { std::set_new_handler(out_of_memory); }
 } install_new_handler;
@@ -50,9 +57,13 @@ RoutineScope::~RoutineScope() {
     g_routine = saved_routine;
 }
 
+FatalCatch::FatalCatch() { ++g_catch_depth; }
+FatalCatch::~FatalCatch() { --g_catch_depth; }
+
 void fatal_error(int error, int line) {
     // No allocation here: the report may be the answer to running out of memory.
-    std::set_new_handler(nullptr);
+    const bool thrown = g_catch_depth > 0 && !g_out_of_memory;
+    if (!thrown) std::set_new_handler(nullptr);
     char buf[640];
     const char* word = line > 0 ? "of" : "in";
     int n = std::snprintf(buf, sizeof buf, "\nAborting due to runtime error %d", error);
@@ -63,6 +74,7 @@ void fatal_error(int error, int line) {
         add(std::snprintf(buf + n, sizeof buf - n, " %s %s::%s()\n\n", word, g_module, g_routine));
     else
         add(std::snprintf(buf + n, sizeof buf - n, " %s %s()\n\n", word, g_module));
+    if (thrown) throw FatalReport{error, std::string(buf, size_t(n))};
     std::fwrite(buf, 1, size_t(n), stderr);
     std::fflush(stderr);
     process_abort(error);

@@ -40,8 +40,22 @@ struct RoutineScope {
 #define ROUTINE(module, routine) RoutineScope routine_scope_(module, routine)
 
 // Writes the report to stderr and ends the process with exit status `error`.
-// line <= 0 means the line is not known.
+// line <= 0 means the line is not known. Inside a FatalCatch scope the report
+// is thrown as a FatalReport instead, for a library caller to return.
 [[noreturn]] void fatal_error(int error, int line);
+
+// The fatal report as a value: the error number and the report's text.
+struct FatalReport {
+    int error;
+    std::string text;
+};
+// While one of these lives, fatal reports (but out of memory) are thrown.
+struct FatalCatch {
+    FatalCatch();
+    ~FatalCatch();
+    FatalCatch(const FatalCatch&) = delete;
+    FatalCatch& operator=(const FatalCatch&) = delete;
+};
 [[noreturn]] inline void fatal_error(int error, const CallSite& at) {
     fatal_error(error, at.line());
 }

@@ -115,3 +115,15 @@ int32_t NEEDLECOUNT(const std::string& NEEDLE, std::string& HAYSTACK) {
     HAYSTACK.clear();
     return count;
 }
+
+std::string ascii_lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
+std::string ascii_upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}

@@ -19,6 +19,11 @@ std::string PACKTEXT(std::string& BUFFER, const std::string& NEWLINE);
 std::string PACKTEXTREVERSE(std::string& BUFFER, const std::string& NEWLINE);
 int32_t NEEDLECOUNT(const std::string& NEEDLE, std::string& HAYSTACK);
 
+// A to Z folded to a to z (or back); every other byte unchanged, whatever
+// the locale.
+std::string ascii_lower(std::string s);
+std::string ascii_upper(std::string s);
+
 // The primitives the family is built on.
 int64_t find_first(const std::string& haystack, const std::string& needle);
 int64_t find_last(const std::string& haystack, const std::string& needle);

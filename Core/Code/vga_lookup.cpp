@@ -1,7 +1,7 @@
 #include "vga_lookup.h"
 
 #include "conversions.h"
-#include "core.h"
+#include "asset_path.h"
 #include "field_reader.h"
 #include "file_support.h"
 #include "platform/process.h"
@@ -11,7 +11,7 @@ Array<std::string> VGA_TABLE;
 void VGA_LOAD(Array<std::string>& VGA_TABLE, const std::string& FILENAME) {
     ROUTINE("VGA Lookup", "VGA_LOAD");
     VGA_TABLE.erase();
-    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\" + FILENAME + ".seq";
+    const std::string path = ASSET_PATH("\\Assets\\" + FILENAME + ".seq");
     if (IS_FILE(path) != -1) return;
     std::string data;
     if (!file_read_all(path, data)) return;

@@ -66,10 +66,10 @@ std::string PROMPT(const std::string& LABEL) {
     }
 }
 
-void PORT_WAIT(int port, int mask, int line) {
+void PORT_WAIT(int port, int mask, int line, int (*read)(int port, int& value)) {
     for (;;) {
         int value = 0;
-        if (port_read(port, value) != 0) fatal_error(ERR_NO_PRIVILEGES, line);
+        if (read(port, value) != 0) fatal_error(ERR_NO_PRIVILEGES, line);
         if (value & mask) return;
         sleep_ms(1);
     }

@@ -10,6 +10,6 @@ std::string ANICURSOR();
 extern std::string ANICURSOR_FRAMES;
 // Reads a line on the console with a spinning cursor; Escape ends the program.
 std::string PROMPT(const std::string& LABEL);
-// Waits until (port value AND mask) is non-zero; a failing read is fatal
-// ("no privileges"), reported against the caller's line.
-void PORT_WAIT(int port, int mask, int line);
+// Waits until (port value AND mask) is non-zero, reading through `read`; a
+// failing read is fatal ("no privileges"), reported against the caller's line.
+void PORT_WAIT(int port, int mask, int line, int (*read)(int port, int& value));

@@ -1,5 +1,6 @@
 // What Quiltify and Patchwise share: the start-up, the green diagonals, the end.
 #pragma once
+#include "asset_path.h"
 #include "core.h"
 #include "image_file.h"
 #include "platform/process.h"
@@ -19,7 +20,7 @@ inline void DEMO_STARTUP() {
 }
 
 inline IMAGE* DEMO_SPRITE(const std::string& name) {
-    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\Sprites\\" + name + ".png";
+    const std::string path = ASSET_PATH("\\Assets\\Sprites\\" + name + ".png");
     return LoadRGBAFile(path.c_str());
 }
 
@@ -35,6 +36,6 @@ inline void DEMO_DIAGONALS(const IMAGE* area) {
 [[noreturn]] inline void DEMO_FINISH(int line) {
     page_flip();
     C = WAITKEY();
-    PORT_WAIT(1, 1, line);
+    PORT_WAIT(1, 1, line, port_read);
     process_exit(0);
 }

@@ -4,6 +4,7 @@
 // row. Escape ends it through WAITKEY (exit 0).
 #include <cstdio>
 
+#include "asset_path.h"
 #include "core.h"
 #include "runtime.h"
 #include "surface.h"

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "asset_path.h"
 #include "core.h"
 #include "surface.h"
 

@@ -1,6 +1,8 @@
 // Page files: the field reader and PAGE_CREATE on arbitrary bytes.
 #include "fuzz_support.h"
-#include "story.h"
+#include "asset_path.h"
+#include "page_text.h"
+#include "paging_module.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_setup();

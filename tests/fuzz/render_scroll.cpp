@@ -1,6 +1,6 @@
 // Word wrapping and text drawing of arbitrary text; the first byte picks the width.
 #include "fuzz_support.h"
-#include "story.h"
+#include "page_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_setup();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core.h"
+#include "asset_path.h"
 #include "file_support.h"
 #include "image_file.h"
 #include "support.h"

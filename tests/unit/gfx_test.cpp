@@ -1,7 +1,7 @@
 // Compositing and seamless tiles: worked values, and every fast path
 // against a plain one built from the single-pixel and single-column puts
 // the routines are defined by.
-#include "core.h"
+#include "asset_path.h"
 #include "gfx/gfx.h"
 #include "image_file.h"
 #include "support.h"

@@ -1,3 +1,5 @@
+#include <regex>
+
 #include "gfx/gfx.h"
 #include "image_file.h"
 #include "story_support.h"
@@ -24,16 +26,9 @@ TEST_F(Progress, PercentagesTruncateAndPageZeroResets) {
 }
 
 TEST_F(Progress, TheProgressText) {
-    TALLY = 3;
-    TOTAL = 12;
-    TURNS = 5;
-    SETTING_EFFICIENCY = 1;
-    EXPECT_EQ(PROGRESS_TEXT("025.00%"), "3 of 12 / 5 Turns\r\nGrade:025.00% Efficiency:060.00%");
-    TURNS = 0;
-    EXPECT_EQ(PROGRESS_TEXT("000.00%"), "3 of 12 / 0 Turns\r\nGrade:000.00%");
-    TURNS = 3;
-    SETTING_EFFICIENCY = 0;
-    EXPECT_EQ(PROGRESS_TEXT("x"), "3 of 12 / 3 Turns\r\nGrade:x");
+    EXPECT_EQ(PROGRESS_TEXT(3, 12, 5, "025.00%", 1), "3 of 12 / 5 Turns\r\nGrade:025.00% Efficiency:060.00%");
+    EXPECT_EQ(PROGRESS_TEXT(3, 12, 0, "000.00%", 1), "3 of 12 / 0 Turns\r\nGrade:000.00%");
+    EXPECT_EQ(PROGRESS_TEXT(3, 12, 3, "x", 0), "3 of 12 / 3 Turns\r\nGrade:x");
 }
 
 namespace {
@@ -58,9 +53,8 @@ void tiny_story() {
 
 TEST_F(Progress, FramesGalleryAndKeys) {
     tiny_story();
-    BRINDLE_STARTUP();
-    ASSERT_EQ(PAGES.ubound(), 1);
-    BRINDLE_FRAME();
+    ASSERT_TRUE(STORY_OPEN("", STORY_FRAMES).ok);
+    ASSERT_EQ(STORY_PAGES().ubound(), 1);
     IMAGE* shown = surface_page(0);
     // The scene frame at (88, 58) doubled: green from (176, 116).
     EXPECT_GT((px(shown, 180, 120) >> 8) & 0xFF, 0x80u);
@@ -69,50 +63,56 @@ TEST_F(Progress, FramesGalleryAndKeys) {
     EXPECT_NE(px(shown, 4, 432), px(shown, 4, 431));
     EXPECT_EQ(PAGES(0).VISITED, 0);
 
-    BRINDLE_KEY("\t");  // gallery on, no move, no turn
-    EXPECT_EQ(SETTING_GALLERY, 1);
-    EXPECT_EQ(PAGELOCATION, 0);
-    BRINDLE_KEY("N");
-    EXPECT_EQ(PAGELOCATION, 1);
-    EXPECT_EQ(PAGES(0).HISTORY, 1);
-    EXPECT_EQ(DISPOUT(0, 0), nullptr);   // the row left behind is released...
-    EXPECT_NE(DISPOUT(0, 1), nullptr);   // ...but for page 0's frame and composition sizes
-    EXPECT_NE(DISPOUT(0, 7), nullptr);
-    EXPECT_EQ(PAGES(0).SCENE, nullptr);
-    BRINDLE_FRAME();
-    EXPECT_EQ(PAGES(1).VISITED, 1);
+    EXPECT_TRUE(STORY_PRESS("\t").ok);  // gallery on, no move, no turn
+    EXPECT_TRUE(STORY_GALLERY_SHOWN());
+    EXPECT_EQ(STORY_LOCATION(), 0);
+    STORY_PRESS("N");
+    EXPECT_EQ(STORY_LOCATION(), 1);
+    EXPECT_EQ(STORY_PAGES()(0).HISTORY, 1);
+    EXPECT_EQ(DISPOUT(0, LAYER_BACKGROUND), nullptr);  // the row left behind is released...
+    EXPECT_NE(DISPOUT(0, LAYER_FRAME), nullptr);       // ...but for page 0's frame and composition sizes
+    EXPECT_NE(DISPOUT(0, LAYER_COMPOSITION), nullptr);
+    EXPECT_EQ(STORY_PAGES()(0).SCENE, nullptr);
+    EXPECT_EQ(STORY_PAGES()(1).VISITED, 1);
     EXPECT_EQ(TURNS, 1);
     // The ghost takes its alpha from the blue byte, so the scenes hold blue.
     // Page 1's thumbnail in cell 1 at (24, 0) of the gallery, page 0 in cell 0.
-    IMAGE* gallery = DISPOUT(0, 11);
+    IMAGE* gallery = DISPOUT(0, LAYER_GALLERY);
     EXPECT_NE(px(gallery, 30, 12), 0u);
     EXPECT_NE(px(gallery, 6, 12), 0u);
     EXPECT_EQ(px(gallery, 60, 12), 0u);
-    EXPECT_EQ(DISPOUT(1, 16)->WIDTH, 24u);
+    EXPECT_EQ(DISPOUT(1, LAYER_THUMBNAIL)->WIDTH, 24u);
 
-    BRINDLE_KEY("\b");  // progress on
-    EXPECT_EQ(SETTING_GRADE, 1);
+    STORY_PRESS("\b");  // progress on
+    EXPECT_TRUE(STORY_PROGRESS_SHOWN());
     EXPECT_EQ(SETTING_EFFICIENCY, 1);
-    BRINDLE_FRAME();
     EXPECT_EQ(TALLY, 1);
     EXPECT_EQ(TOTAL, 2);
-    BRINDLE_KEY("b");
-    BRINDLE_FRAME();  // back on page 0 with the progress shown: histories cleared
-    EXPECT_EQ(PAGES(1).HISTORY, 0);
+    STORY_PRESS("b");  // back on page 0 with the progress shown: histories cleared
+    EXPECT_EQ(STORY_PAGES()(1).HISTORY, 0);
     EXPECT_EQ(TALLY, 0);
-    BRINDLE_KEY("\b");
-    BRINDLE_KEY("n");
-    BRINDLE_FRAME();
-    BRINDLE_KEY("b");
-    BRINDLE_FRAME();  // progress off: nothing cleared
-    EXPECT_EQ(PAGES(1).HISTORY, 1);
+    STORY_PRESS("\b");
+    STORY_PRESS("n");
+    STORY_PRESS("b");  // progress off: nothing cleared
+    EXPECT_EQ(STORY_PAGES()(1).HISTORY, 1);
 
-    BRINDLE_KEY("n");
-    BRINDLE_KEY("z");  // leads outside the story: the next frame stops
-    EXPECT_EQ(PAGELOCATION, 9);
-    EXPECT_EXIT(BRINDLE_FRAME(), ::testing::ExitedWithCode(6), "out of bounds array access.* of Main::BRINDLE_FRAME");
+    STORY_PRESS("n");
+    const STORY_RESULT outside = STORY_PRESS("z");  // leads outside the story: its frame stops
+    EXPECT_FALSE(outside.ok);
+    EXPECT_EQ(outside.error, 6);
+    EXPECT_TRUE(std::regex_match(outside.message, std::regex("Aborting due to runtime error 6 \\(out of bounds array "
+                                                             "access\\) at line [0-9]+ of Main::BRINDLE_FRAME\\(\\)")))
+        << outside.message;
+    // The player ends with that report instead.
+    ASSERT_TRUE(STORY_OPEN("", STORY_PLAYER).ok);
+    STORY_PRESS("n");
+    EXPECT_EXIT(STORY_PRESS("z"), ::testing::ExitedWithCode(6), "out of bounds array access.* of Main::BRINDLE_FRAME");
 }
 
-TEST_F(Progress, EmptyStoryEndsWithZero) {
-    EXPECT_EXIT(BRINDLE_STARTUP(), ::testing::ExitedWithCode(0), "");
+TEST_F(Progress, AStoryWithoutPagesSaysSo) {
+    fs::create_directories("Brindle/Assets/Pages");
+    const STORY_RESULT r = STORY_OPEN("", STORY_FRAMES);
+    EXPECT_TRUE(r.empty);
+    EXPECT_EQ(r.message, "Oh Noes! No files to be found!");
+    EXPECT_EQ(STORY_OPEN("Nowhere", STORY_LOGIC).message, "Nowhere: no such folder");
 }

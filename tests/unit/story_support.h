@@ -1,8 +1,13 @@
 // Helpers for the story engine's tests: a scratch story tree and a font
 // sheet whose glyph for code c is a solid cell of colour 0xFF0000cc.
 #pragma once
-#include "core.h"
-#include "story.h"
+#include "asset_path.h"
+#include "engine.h"
+#include "main.h"
+#include "page_text.h"
+#include "paging_module.h"
+#include "scene.h"
+#include "story_state.h"
 #include "support.h"
 
 class Story : public Scratch {
@@ -10,24 +15,12 @@ protected:
     void SetUp() override {
         Scratch::SetUp();
         PROJECTSPACE = "Brindle";
-        reset_story();
+        ASSET_ROOT = ".";
+        STORY_CLOSE();
     }
     void TearDown() override {
-        reset_story();
+        STORY_CLOSE();
         Scratch::TearDown();
-    }
-    static void reset_story() {
-        for (IMAGE*& img : DISPOUT.raw()) {
-            image_destroy(img);
-            img = nullptr;
-        }
-        DISPOUT.redim(0, -1, 0, 16);
-        for (int i = PAGES.lbound(); i <= PAGES.ubound(); ++i) image_destroy(PAGES(i).SCENE);
-        PAGES.erase();
-        image_destroy(FONTSHEET);
-        FONTSHEET = nullptr;
-        PAGELOCATION = TOTAL = TALLY = TURNS = 0;
-        SETTING_GALLERY = SETTING_GRADE = SETTING_EFFICIENCY = SETTING_TURN = 0;
     }
     static void page(const std::string& name, const std::string& text) {
         write("Brindle/Assets/Pages/" + name + ".seq", text);

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "core.h"
+#include "asset_path.h"
 #include "gfx.h"
 #include "image_file.h"
 #include "runtime.h"
@@ -8,7 +8,7 @@
 void GFX_BUFFER_FILL(IMAGE* DEST_MASK, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t, int32_t,
                      const std::string& FONT) {
     ROUTINE("Buffer Fill", "GFX_BUFFER_FILL");
-    const std::string path = ".\\" + PROJECTSPACE + "\\Assets\\Fonts\\" + FONT + ".png";
+    const std::string path = ASSET_PATH("\\Assets\\Fonts\\" + FONT + ".png");
     IMAGE* FILL = LoadRGBAFile(path.c_str());
     need(FILL);
     need(DEST_MASK);

@@ -1,13 +1,13 @@
 #include <utility>
 
-#include "core.h"
+#include "asset_path.h"
 #include "gfx.h"
 #include "image_file.h"
 #include "runtime.h"
 
 void GFX_QUILTIFY(IMAGE* SOURCE, IMAGE*& DEST) {
     ROUTINE("Buffer Quiltify", "GFX_QUILTIFY");
-    const std::string path = ".\\" + PROJECTSPACE + "\\Code\\Assets\\Sprites\\alpha mask.png";
+    const std::string path = ASSET_PATH("\\Code\\Assets\\Sprites\\alpha mask.png");
     IMAGE* MASK = LoadRGBAFile(path.c_str());
     if (DEST == SOURCE) DEST = nullptr;  // the caller's picture is consumed below, not here
     image_destroy(DEST);

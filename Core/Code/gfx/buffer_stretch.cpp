@@ -1,9 +1,9 @@
-#include <cctype>
 #include <cmath>
 #include <vector>
 
 #include "gfx.h"
 #include "runtime.h"
+#include "string_support.h"
 
 void GFX_BUFFER_STRETCH(IMAGE*& SOURCE, IMAGE*& DEST) {
     ROUTINE("Buffer Stretch", "GFX_BUFFER_STRETCH");
@@ -31,8 +31,7 @@ void GFX_BUFFER_STRETCH_ASPECT(IMAGE*& SOURCE, IMAGE*& DEST, const std::string& 
     ROUTINE("Buffer Stretch", "GFX_BUFFER_STRETCH_ASPECT");
     need(SOURCE);
     need(DEST);
-    std::string mode = ASPECT_CORRECTION;
-    for (char& c : mode) c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::string mode = ascii_lower(ASPECT_CORRECTION);
     const uint32_t sw = SOURCE->WIDTH, sh = SOURCE->HEIGHT, dw = DEST->WIDTH, dh = DEST->HEIGHT;
     const double d = double(dw) / double(dh), s = double(sw) / double(sh);
     int64_t nw = dw, nh = dh;

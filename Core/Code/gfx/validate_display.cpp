@@ -1,4 +1,3 @@
-#include "core.h"
 #include "gfx.h"
 #include "runtime.h"
 #include "surface.h"

@@ -8,18 +8,29 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../surface.h"
+namespace {
+void (*g_at_end)() = nullptr;
+
+void run_end_hook() {
+    if (void (*hook)() = g_at_end) {
+        g_at_end = nullptr;  // once, even if the hook itself ends the program
+        hook();
+    }
+}
+}  // namespace
+
+void process_at_end(void (*hook)()) { g_at_end = hook; }
 
 void process_abort(int code) {
     std::fflush(stdout);
     std::fflush(stderr);
-    surface_shutdown();
+    run_end_hook();
     std::_Exit(code);
 }
 
 void process_exit(int code) {
     std::fflush(stdout);
-    surface_shutdown();
+    run_end_hook();
     std::exit(code);
 }
 
@@ -38,6 +49,11 @@ bool file_readable(const std::string& path) {
     if (!f) return false;
     std::fclose(f);
     return true;
+}
+
+bool dir_exists(const std::string& path) {
+    struct stat st;
+    return stat(native_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool file_read_all(const std::string& path, std::string& out) {
@@ -83,9 +99,10 @@ std::vector<std::string> dir_list_files(const std::string& pattern_path) {
     std::vector<std::string> names;
     std::string p = native_path(pattern_path);
     size_t slash = p.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : p.substr(0, slash);
-    std::string pattern = slash == std::string::npos ? p : p.substr(slash + 1);
-    if (folder.empty()) folder = "/";
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0                ? std::string("/")
+                                                           : p.substr(0, slash);
+    const std::string pattern = slash == std::string::npos ? p : p.substr(slash + 1);
     DIR* d = opendir(folder.c_str());
     if (!d) return names;
     while (dirent* e = readdir(d)) {
@@ -101,14 +118,7 @@ std::vector<std::string> dir_list_files(const std::string& pattern_path) {
     return names;
 }
 
-namespace {
-bool g_port_fails = false;
-}
-
 int port_read(int, int& value) {
-    if (g_port_fails) return 8;  // "no privileges"
     value = 0xFF;
     return 0;
 }
-
-void port_read_fail_for_tests(bool fail) { g_port_fails = fail; }

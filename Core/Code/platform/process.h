@@ -5,15 +5,20 @@
 #include <string>
 #include <vector>
 
-// Ends the program after a fatal report: closes the window, no cleanup.
+// Ends the program after a fatal report: runs the end hook, no other cleanup.
 [[noreturn]] void process_abort(int code);
-// Ends the program normally (runs exit handlers).
+// Ends the program normally: runs the end hook, then the exit handlers.
 [[noreturn]] void process_exit(int code);
+// What must happen however the program ends (the surface closes its window);
+// one hook, the last one set wins.
+void process_at_end(void (*hook)());
 
 // Translates the system's "\" separators to the platform's own.
 std::string native_path(const std::string& path);
 // True when the path names something that opens for reading as a file.
 bool file_readable(const std::string& path);
+// True when the path names a folder.
+bool dir_exists(const std::string& path);
 // Reads a whole file. False when it cannot be opened or read.
 bool file_read_all(const std::string& path, std::string& out);
 // What tells one version of a file from another: a picture decoded from a
@@ -34,5 +39,3 @@ std::vector<std::string> dir_list_files(const std::string& pattern_path);
 // I/O port read. No ports here: a port always reads as ready (all bits set).
 // Returns 0 and the value, or an error number when the read fails.
 int port_read(int port, int& value);
-// Tests use this to make every later port read fail.
-void port_read_fail_for_tests(bool fail);

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
-#include <mutex>
 
 #include "../console_font.h"
 #include "backend.h"
+#include "process.h"
 
 namespace {
 IMAGE* g_pages[SCREEN_PAGES] = {};
@@ -17,8 +17,8 @@ int g_work = 1, g_visible = 0;
 int g_row = 1, g_col = 1;
 uint32_t g_fg = 0xFFC0C0C0u, g_bg = 0xFF000000u;
 
+// Keys are queued by the backends on the program's own thread, while it waits.
 constexpr int KEY_RING = 16;
-std::mutex g_key_lock;  // backends may queue keys from another thread
 std::deque<std::string> g_keys;
 
 const auto g_clock_start = std::chrono::steady_clock::now();
@@ -59,17 +59,21 @@ int screen_open(int width, int height, int, int pages, int, int) {
     g_work = 1;
     g_visible = 0;
     g_row = g_col = 1;
+    image_attach_work_page(g_pages[g_work]);
+    process_at_end(surface_shutdown);  // the window closes however the program ends
     return 0;
 }
 
 void page_set(int work, int visible) {
     if (work >= 0 && work < SCREEN_PAGES) g_work = work;
     if (visible >= 0 && visible < SCREEN_PAGES) g_visible = visible;
+    if (g_open) image_attach_work_page(g_pages[g_work]);
 }
 
 void screen_close() {
     if (!g_open) return;
     backend_close();
+    image_attach_work_page(nullptr);
     free_pages();
     g_open = false;
 }
@@ -148,28 +152,20 @@ void text_print(const std::string& s, bool end_of_line) {
 
 void key_push(const std::string& key) {
     if (key.empty()) return;
-    std::lock_guard<std::mutex> lock(g_key_lock);
     if (int(g_keys.size()) >= KEY_RING) g_keys.pop_front();  // full: the oldest goes
     g_keys.push_back(key);
 }
 
 std::string key_read() {
-    std::lock_guard<std::mutex> lock(g_key_lock);
     if (g_keys.empty()) return "";
     std::string k = g_keys.front();
     g_keys.pop_front();
     return k;
 }
 
-void key_clear() {
-    std::lock_guard<std::mutex> lock(g_key_lock);
-    g_keys.clear();
-}
+void key_clear() { g_keys.clear(); }
 
-int key_count() {
-    std::lock_guard<std::mutex> lock(g_key_lock);
-    return int(g_keys.size());
-}
+int key_count() { return int(g_keys.size()); }
 
 double timer_seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - g_clock_start).count();

@@ -1,0 +1,153 @@
+#include "engine.h"
+
+#include <cstring>
+
+#include "asset_path.h"
+#include "core.h"
+#include "gfx/gfx.h"
+#include "image_file.h"
+#include "main.h"
+#include "paging_module.h"
+#include "platform/process.h"
+#include "story_state.h"
+#include "surface.h"
+
+namespace {
+STORY_MODE g_mode = STORY_LOGIC;
+bool g_open = false;
+
+// Runs one step of the engine. In the player a fault ends the program with
+// the fatal report; anywhere else the report comes back as the result.
+template <class Step>
+STORY_RESULT guarded(Step step) {
+    STORY_RESULT result;
+    if (g_mode == STORY_PLAYER) {
+        step(result);
+        return result;
+    }
+    FatalCatch catching;
+    try {
+        step(result);
+    } catch (const FatalReport& report) {
+        result.ok = false;
+        result.error = report.error;
+        // The report's own words on one line: "Aborting due to ...".
+        std::string text = report.text;
+        while (!text.empty() && (text.front() == '\n' || text.back() == '\n'))
+            text = text.front() == '\n' ? text.substr(1) : text.substr(0, text.size() - 1);
+        result.message = text;
+    }
+    return result;
+}
+
+// The frame that follows a key or a start: composed, or its bookkeeping only.
+void take_frame() {
+    if (g_mode == STORY_LOGIC)
+        FRAME_BOOKKEEPING();
+    else
+        BRINDLE_FRAME();
+}
+}  // namespace
+
+std::string STORY_FOLDER_PROBLEM(const std::string& folder) {
+    const std::string root = folder.empty() ? "." : folder;
+    if (!dir_exists(root)) return "no such folder";
+    if (!dir_exists(root + "\\Brindle\\Assets")) return "it holds no Brindle/Assets folder";
+    return "";
+}
+
+STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode) {
+    STORY_CLOSE();
+    g_mode = mode;
+    if (mode != STORY_PLAYER || !folder.empty()) {
+        if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
+            STORY_RESULT result;
+            result.ok = false;
+            result.message = (folder.empty() ? std::string(".") : folder) + ": " + why;
+            return result;
+        }
+    }
+    ASSET_ROOT = folder.empty() ? "." : folder;
+    PROJECTSPACE = "Brindle";
+    C = "";
+    STORY.CONSOLE = mode == STORY_PLAYER ? CONSOLE_READER : CONSOLE_QUIET;
+    g_open = true;
+    return guarded([&](STORY_RESULT& result) {
+        ROUTINE("Main", "STORY_OPEN");
+        if (mode != STORY_LOGIC) {
+            CORE_STARTUP();
+            GFX_VALIDATE_DISPLAY();
+            FONTSHEET = LoadRGBAFile(ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png").c_str());
+        }
+        LOAD_PAGES(PAGES);
+        if (PAGES.lbound() == 0 && PAGES.ubound() == -1) {
+            result.ok = false;
+            result.empty = true;
+            result.message = "Oh Noes! No files to be found!";
+            return;
+        }
+        if (mode != STORY_LOGIC) DISPOUT.redim(0, PAGES.ubound(), 0, LAYER_LAST);
+        PAGELOCATION = 0;
+        take_frame();
+    });
+}
+
+STORY_RESULT STORY_RESTART() {
+    if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
+    for (IMAGE*& img : DISPOUT.raw()) {
+        image_destroy(img);
+        img = nullptr;
+    }
+    for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) {
+        STORY_PAGE_TYPE& page = PAGES(i);
+        image_destroy(page.SCENE);
+        page.SCENE = nullptr;
+        page.HISTORY = page.VISITED = 0;
+    }
+    PAGELOCATION = TOTAL = TALLY = TURNS = 0;
+    SETTING_GALLERY = SETTING_GRADE = SETTING_EFFICIENCY = SETTING_TURN = 0;
+    C = "";
+    return guarded([](STORY_RESULT&) { take_frame(); });
+}
+
+STORY_RESULT STORY_PRESS(const std::string& key) {
+    if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
+    if (key == "\x1B") return {true, true, false, 0, ""};
+    if (key.empty()) return {};
+    return guarded([&](STORY_RESULT&) {
+        const int32_t from = PAGELOCATION;
+        BRINDLE_KEY(key);
+        if (g_mode != STORY_LOGIC && PAGELOCATION != from) LAYERS_LEAVE(from);
+        take_frame();
+    });
+}
+
+bool STORY_SNAPSHOT(IMAGE* out) {
+    const IMAGE* shown = surface_page(0);
+    if (!g_open || g_mode == STORY_LOGIC || !shown || !out || out->WIDTH != shown->WIDTH ||
+        out->HEIGHT != shown->HEIGHT)
+        return false;
+    for (uint32_t y = 0; y < shown->HEIGHT; ++y)
+        std::memcpy(image_row(out, y), image_row(shown, y), size_t(shown->WIDTH) * 4);
+    return true;
+}
+
+void STORY_CLOSE() {
+    STORY_RESET();
+    g_open = false;
+}
+
+const Array<STORY_PAGE_TYPE>& STORY_PAGES() { return PAGES; }
+int32_t STORY_LOCATION() { return PAGELOCATION; }
+bool STORY_GALLERY_SHOWN() { return SETTING_GALLERY == 1; }
+bool STORY_PROGRESS_SHOWN() { return SETTING_GRADE == 1; }
+const std::vector<std::string>& STORY_MESSAGES() { return STORY.MESSAGES; }
+
+STORY_PROGRESS_FIGURES STORY_PROGRESS() {
+    STORY_PROGRESS_FIGURES f;
+    if (PAGES.empty()) return f;
+    // GAMEPERCENT clears the histories only when told it stands on page 0;
+    // told any other page it just counts.
+    f.GRADE = GAMEPERCENT(1, f.TOTAL, f.TALLY, f.TURNS);
+    return f;
+}

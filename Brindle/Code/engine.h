@@ -1,0 +1,71 @@
+// The story engine as a library: open a story folder, press keys, compose
+// frames and read the state, in-process. The desktop player, the author's
+// command, the web player, the tests and the benchmarks all use it.
+//
+//   STORY_OPEN("stories/lantern", STORY_FRAMES);   // shows page 0's frame
+//   STORY_PRESS("n");                              // a key, then its frame
+//   STORY_SNAPSHOT(frame);                         // the 640 x 480 picture
+//
+// One story is open at a time; opening another (or STORY_CLOSE) releases
+// the first. Frames need an open drawing surface (the headless one will do);
+// STORY_LOGIC needs none.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image.h"
+#include "story_records.h"
+
+enum STORY_MODE {
+    // The desktop player: loader messages are printed on the window's console
+    // and each waits for a key; a fault ends the program with the fatal report.
+    STORY_PLAYER,
+    // Every frame composed on the surface as the player would; loader messages
+    // and faults are returned, the process goes on.
+    STORY_FRAMES,
+    // No pictures at all: pages, keys, visits and counters only.
+    STORY_LOGIC,
+};
+
+struct STORY_RESULT {
+    bool ok = true;       // false: the story could not be opened, or a fault ended it
+    bool ended = false;   // Escape: the reader asked to end
+    bool empty = false;   // the folder holds no page file ("Oh Noes!")
+    int error = 0;        // the fatal report's error number, when a fault ended it
+    std::string message;  // one line: what went wrong
+};
+
+// Why `folder` holds no story ("" when it does): it does not exist, or has no
+// Brindle\Assets folder. "" names the current folder.
+std::string STORY_FOLDER_PROBLEM(const std::string& folder);
+// Opens the story in `folder` (the one that holds Brindle\Assets; "" the
+// current folder) and takes its first frame. Any story open before is closed.
+STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode);
+// Starts the open story afresh from page 0, as a new run would, without
+// reading it again.
+STORY_RESULT STORY_RESTART();
+// One key, with exactly the effect it has in the player, then the frame that
+// follows. Escape changes nothing and answers `ended`.
+STORY_RESULT STORY_PRESS(const std::string& key);
+// Copies the frame the window shows now into `out` (640 x 480). False
+// without frames.
+bool STORY_SNAPSHOT(IMAGE* out);
+// Releases the story and everything it holds.
+void STORY_CLOSE();
+
+// The state, read only.
+const Array<STORY_PAGE_TYPE>& STORY_PAGES();  // slot n: page n (HISTORY, VISITED, options ...)
+int32_t STORY_LOCATION();                      // the page the reader is on
+bool STORY_GALLERY_SHOWN();
+bool STORY_PROGRESS_SHOWN();
+// What the progress text shows: pages played of all page slots, the turn
+// count and the grade ("025.00%"), worked out from the pages' HISTORY as
+// the progress text does, without clearing anything.
+struct STORY_PROGRESS_FIGURES {
+    int32_t TALLY = 0, TOTAL = 0, TURNS = 0;
+    std::string GRADE;
+};
+STORY_PROGRESS_FIGURES STORY_PROGRESS();
+// The loader's messages for the reader, one line each, from the last open.
+const std::vector<std::string>& STORY_MESSAGES();

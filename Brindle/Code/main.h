@@ -1,0 +1,37 @@
+// Brindle's frame loop: the layers of one frame, keys, progress and gallery.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "story_state.h"
+
+// Sets TOTAL, TALLY, TURNS from the pages' HISTORY (clearing every HISTORY
+// first when PAGELOCATION is 0) and returns the grade, such as "033.33%".
+// Reads and may write PAGES' HISTORY.
+std::string GAMEPERCENT(int32_t PAGELOCATION, int32_t& TOTAL, int32_t& TALLY, int32_t& TURNS);
+// The progress text's two lines from the counters and the grade SCORE;
+// the efficiency figure only when `efficiency` is 1 and TURNS is above 0.
+std::string PROGRESS_TEXT(int32_t TALLY, int32_t TOTAL, int32_t TURNS, const std::string& SCORE, int32_t efficiency);
+// Gives the current page its visit number the first time it is current.
+// Reads PAGELOCATION; writes that page's VISITED and TURNS.
+void GALLERY_VISIT();
+// Rebuilds page 0's LAYER_GALLERY canvas (DISPOUT owns it), numbering the
+// current page (GALLERY_VISIT) and making thumbnails of the pages played.
+// Reads PAGES, page rows' LAYER_FRAME; writes DISPOUT.
+void GAMEGALLERY();
+
+// What a frame changes besides pixels, for a story followed without
+// pictures: GALLERY_VISIT, then GAMEPERCENT when the progress is shown.
+void FRAME_BOOKKEEPING();
+// Composes the current page's frame, puts it on the work page and flips.
+// A page with no page file (or none at all) is the out-of-bounds report.
+// Writes the current page's row, its SCENE, page 0's gallery canvas, the
+// counters and the surface.
+void BRINDLE_FRAME();
+// Acts on one key (never Escape): Tab and Backspace switch the gallery
+// and the progress text, then NAVIGATE_PAGE moves the reader. Writes C,
+// SETTING_*, PAGELOCATION and the HISTORY of the page left.
+void BRINDLE_KEY(const std::string& key);
+// Releases what later frames no longer read of a page row the reader has
+// left (all but page 0's frame and composition sizes, and the thumbnail).
+void LAYERS_LEAVE(int32_t page);
