@@ -56,6 +56,14 @@ TEST_F(Files, ColourTableFieldsAndLookup) {
     EXPECT_EQ(VGA_LOOKUP(256), 1u);
     EXPECT_EQ(VGA_LOOKUP(4), 0xFFFFFFFFFF000000ull);
     EXPECT_EXIT(VGA_LOOKUP(5), ::testing::ExitedWithCode(6), "out of bounds array access.* of VGA Lookup::VGA_LOOKUP");
+    // A full table: 255 is the last entry, 256 falls back to entry 0.
+    std::string full;
+    for (int i = 0; i < 256; ++i) full += std::to_string(1000 + i) + "\n";
+    write("Demo/Assets/VGA Table.seq", full);
+    VGA_LOAD(VGA_TABLE, "VGA Table");
+    EXPECT_EQ(VGA_LOOKUP(254), 1254u);
+    EXPECT_EQ(VGA_LOOKUP(255), 1255u);
+    EXPECT_EQ(VGA_LOOKUP(256), 1000u);
     fs::remove("Demo/Assets/VGA Table.seq");
     VGA_LOAD(VGA_TABLE, "VGA Table");
     EXPECT_TRUE(VGA_TABLE.empty());

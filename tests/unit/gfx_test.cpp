@@ -290,10 +290,16 @@ TEST_F(Gfx, QuiltifyWorkedValues) {
     EXPECT_TRUE(same_pixels(t, keep));
     image_destroy(t);
 
+    // Mask 0: the shifted copy alone. Odd sizes: the copies overlap, the
+    // later one wins, so column hw takes column 0 (not the last).
     write_mask(0, 0);
     pic = copy_of(keep);
     t = nullptr;
     GFX_QUILTIFY(pic, t);
+    const int hw = 21 / 2, hh = 14 / 2;
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 21; ++x)
+            ASSERT_EQ(px(t, x, y), px(keep, x < hw ? x + hw : x - hw, y < hh ? y + hh : y - hh)) << x << "," << y;
     IMAGE* shifted = nullptr;
     // Even sizes: the quarters exchanged diagonally, a wrap by half the size.
     IMAGE* even = random_image(20, 14, 3);

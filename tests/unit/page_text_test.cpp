@@ -12,10 +12,10 @@ protected:
             PAGES(i).OPTIONS.redim(1, 4);
             PAGES(i).DESC.redim(1, 4);
         }
-        DISPOUT.redim(0, 5, 0, 16);
-        DISPOUT(1, 4) = image_create(320, 24, 0);
-        DISPOUT(1, 5) = image_create(320, 40, 0);
-        DISPOUT(1, 6) = image_create(320, 24, 0);
+        DISPOUT.redim(0, 5, 0, LAYER_LAST);
+        DISPOUT(1, LAYER_TITLE) = image_create(320, 24, 0);
+        DISPOUT(1, LAYER_TEXT) = image_create(320, 40, 0);
+        DISPOUT(1, LAYER_OPTIONS) = image_create(320, 24, 0);
     }
     IMAGE* buffer(int w, int h) {
         IMAGE* b = image_create(w, h, 0);
@@ -35,9 +35,9 @@ TEST_F(PageText, DescriptionJoinsNonEmptyPiecesAndCentres) {
     PAGES(1).DESC(3) = "in a cave.";
     RENDER_PAGE(PAGES(1));
     // 20 characters at column 10 (x = 80) of row 1.
-    EXPECT_EQ(row_text(DISPOUT(1, 5), 1), "..........You stand in a cave."  "..........");
-    EXPECT_EQ(code_at(DISPOUT(1, 5), 79, 0), -1);
-    EXPECT_EQ(code_at(DISPOUT(1, 5), 80, 0), 'Y');
+    EXPECT_EQ(row_text(DISPOUT(1, LAYER_TEXT), 1), "..........You stand in a cave."  "..........");
+    EXPECT_EQ(code_at(DISPOUT(1, LAYER_TEXT), 79, 0), -1);
+    EXPECT_EQ(code_at(DISPOUT(1, LAYER_TEXT), 80, 0), 'Y');
 }
 
 TEST_F(PageText, OptionsLineMarkersAndConditions) {
@@ -54,20 +54,20 @@ TEST_F(PageText, OptionsLineMarkersAndConditions) {
     PAGES(1).OPTIONS(3).REQ = 0;
     EXPECT_EQ(PAGE_OPTIONS_LINE(PAGES(1)), "<1>Go north <SP>Wait <\xE4>Open door");
     RENDER_PAGE(PAGES(1));
-    std::string row = row_text(DISPOUT(1, 6), 1);
+    std::string row = row_text(DISPOUT(1, LAYER_OPTIONS), 1);
     EXPECT_NE(row.find("<1>Go north <SP>Wait <"), std::string::npos) << row;
 }
 
 TEST_F(PageText, TitleColumns) {
     PAGES(1).CAPTION = "0123456789";
     RENDER_PAGE(PAGES(1));
-    EXPECT_EQ(code_at(DISPOUT(1, 4), 127, 0), -1);
-    EXPECT_EQ(code_at(DISPOUT(1, 4), 128, 0), '0');
-    EXPECT_EQ(code_at(DISPOUT(1, 4), 200, 7), '9');
+    EXPECT_EQ(code_at(DISPOUT(1, LAYER_TITLE), 127, 0), -1);
+    EXPECT_EQ(code_at(DISPOUT(1, LAYER_TITLE), 128, 0), '0');
+    EXPECT_EQ(code_at(DISPOUT(1, LAYER_TITLE), 200, 7), '9');
     // 39 characters fit exactly from x = 8; 40 lose the last; more start at
     // column 1 too and are clipped at the right edge.
     for (size_t n : {39u, 40u, 41u, 200u}) {
-        IMAGE*& title = DISPOUT(1, 4);
+        IMAGE*& title = DISPOUT(1, LAYER_TITLE);
         image_destroy(title);
         title = image_create(320, 24, 0);
         PAGES(1).CAPTION = std::string(n, 'T');

@@ -85,6 +85,23 @@ TEST_F(Pages, OptionFieldsAndNumberForms) {
     EXPECT_EQ(p.DESC(3), "");
 }
 
+TEST_F(Pages, AFullLengthFieldEndsAtItsComma) {
+    // 4096 characters is the most a field holds; the comma after them ends it.
+    const std::string title(4096, 'T');
+    page("1", title + "\n1,0,bridge\nnpc = troll\n");
+    page("2", "\"" + title + "\",1,0,bridge\nnpc = troll\n");
+    page("3", title + "x,1,0,bridge\n");  // one more: "x" is the next field
+    LOAD_PAGES(PAGES);
+    for (int i : {1, 2}) {
+        EXPECT_EQ(PAGES(i).CAPTION, title) << i;
+        ASSERT_EQ(PAGES(i).NPC_COUNT, 1) << i;
+        EXPECT_EQ(PAGES(i).SPRITE, "bridge") << i;
+        EXPECT_EQ(PAGES(i).NPC(1), "npc = troll") << i;
+    }
+    EXPECT_EQ(PAGES(3).NPC_COUNT, 0);
+    EXPECT_EQ(PAGES(3).ITEM_COUNT, 1);
+}
+
 TEST_F(Pages, UnquotedCommaInTheCaptionShiftsEveryField) {
     page("0", "Cold, wet\n1,0,x\n");
     LOAD_PAGES(PAGES);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -45,6 +46,12 @@ public:
 protected:
     fs::path old_, dir_;
 };
+
+// An image buffer that destroys itself.
+struct ImageDestroyer {
+    void operator()(IMAGE* img) const { image_destroy(img); }
+};
+using Image = std::unique_ptr<IMAGE, ImageDestroyer>;
 
 // A buffer whose pixels come from f(x, y).
 inline IMAGE* make_image(int w, int h, const std::function<uint32_t(int, int)>& f) {

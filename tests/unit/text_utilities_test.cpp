@@ -4,6 +4,7 @@
 
 #include "conversions.h"
 #include "string_support.h"
+#include "waitkey.h"
 
 TEST(Conversions, S2IRadixSignAndWrap) {
     EXPECT_EQ(S2I("  -12abc"), -12);
@@ -13,6 +14,10 @@ TEST(Conversions, S2IRadixSignAndWrap) {
     EXPECT_EQ(S2I("&O17"), 15);
     EXPECT_EQ(S2I("&17"), 15);  // any other letter after "&" means octal
     EXPECT_EQ(S2I("&B101"), 5);
+    // Digits stop at the first one past the radix.
+    EXPECT_EQ(S2I("&H1G"), 1);
+    EXPECT_EQ(S2I("&O18"), 1);
+    EXPECT_EQ(S2I("&B12"), 1);
     EXPECT_EQ(S2I("&H1FFFFFFFF"), -1);  // wraps modulo 2^32
     EXPECT_EQ(S2I("99999999999"), -1);  // magnitude saturates at 4294967295
     EXPECT_EQ(S2I("-4294967295"), 1);
@@ -41,6 +46,7 @@ TEST(Conversions, FloatsToTextAndIntegers) {
     EXPECT_EQ(S2F("0x10"), 0);
     EXPECT_EQ(S2F("&HFF"), 255);
     EXPECT_EQ(S2F(".5"), 0.5);
+    EXPECT_EQ(S2F("1e0000002"), 100);  // every exponent digit counts, leading zeros too
     EXPECT_EQ(S2F("e5"), 0);
     EXPECT_EQ(S2F("1e"), 1);
     EXPECT_TRUE(std::isinf(S2F("1e999999999")));
@@ -53,8 +59,11 @@ TEST(Random, StaysInsideItsRange) {
         ASSERT_LE(v, 6);
         ASSERT_EQ(RANDO(5, 5), 5);
     }
-    int32_t w = RANDO(INT32_MIN, INT32_MAX);  // the span does not overflow
-    (void)w;
+    // The widest span does not overflow: draws land on both sides of zero.
+    int below = 0, above = 0;
+    for (int i = 0; i < 200; ++i) (RANDO(INT32_MIN, INT32_MAX) < 0 ? below : above)++;
+    EXPECT_GT(below, 50);
+    EXPECT_GT(above, 50);
     bool seen_low = false, seen_high = false;
     for (int i = 0; i < 1000; ++i) {
         int32_t v = RANDO(0, 1);
@@ -126,4 +135,13 @@ TEST(Substrings, PackAndCount) {
     EXPECT_EQ(h1, "");
     EXPECT_EQ(NEEDLECOUNT(",", h2), 1);
     EXPECT_EQ(NEEDLECOUNT("", h3), 0);
+}
+
+TEST(PortWait, ReturnsOnTheBitAndAFailingReadIsNoPrivileges) {
+    static int reads = 0;
+    // Ready on the third read: the wait goes on until then.
+    PORT_WAIT(1, 1, __LINE__, [](int, int& value) { value = ++reads >= 3 ? 1 : 2; return 0; });
+    EXPECT_EQ(reads, 3);
+    EXPECT_EXIT(PORT_WAIT(1, 1, 42, [](int, int&) { return 8; }), ::testing::ExitedWithCode(8),
+                "Aborting due to runtime error 8 \\(no privileges\\) at line 42");
 }
