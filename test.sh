@@ -4,7 +4,7 @@
 # sanitizers, and the fuzz corpora as a regression run.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/setup.sh --sanitize
+tools/setup.sh --tests
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:allocator_may_return_null=1
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -8,7 +8,7 @@
 # Logs: build-fuzz/logs/<target>.log; crashes: build-fuzz/crashes/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/setup.sh >/dev/null
+tools/setup.sh --fuzz >/dev/null
 seconds=${1:-600}; shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(page_file colour_table conversions render_scroll png_memory compositing)

@@ -1,11 +1,21 @@
 #!/usr/bin/env bash
 # Installs what the project needs (Debian packages, only those missing) and
-# builds it into build/ (and, with --sanitize, build-asan/ too).
+# builds it.
+#   tools/setup.sh          the programs only, into build/ (what ./run.sh needs)
+#   tools/setup.sh --tests  also the tests, benchmarks and tools into build/,
+#                           and the sanitizer build into build-asan/
+#   tools/setup.sh --fuzz   the programs' packages and clang, for tools/fuzz.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+mode=${1:-}
 
-packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libx11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev)
+packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev)
+case "$mode" in
+  --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick) ;;
+  --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  "") ;;
+  *) echo "usage: tools/setup.sh [--tests | --fuzz]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -19,9 +29,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$jobs"
-if [ "${1:-}" = "--sanitize" ]; then
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DBUILD_BENCH=OFF >/dev/null
+if [ "$mode" = "--tests" ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBUILD_BENCH=ON >/dev/null
+  cmake --build build -j "$jobs"
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DBUILD_TESTING=ON -DBUILD_BENCH=OFF >/dev/null
   cmake --build build-asan -j "$jobs"
+else
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DBUILD_BENCH=OFF >/dev/null
+  cmake --build build -j "$jobs" --target programs
 fi

@@ -79,7 +79,8 @@ int shell(const std::string& display, const std::string& command, std::string* o
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-Program::Program(const XServer& x, const std::string& binary, const fs::path& cwd) : x_(x) {
+Program::Program(const XServer& x, const std::string& binary, const fs::path& cwd, const std::vector<std::string>& args)
+    : x_(x) {
     static int serial = 0;
     out_ = temp_dir("out") / ("out" + std::to_string(++serial));
     err_ = out_.string() + ".err";
@@ -98,7 +99,10 @@ Program::Program(const XServer& x, const std::string& binary, const fs::path& cw
         dup2(devnull, 0);
         dup2(o, 1);
         dup2(e, 2);
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv = {const_cast<char*>(binary.c_str())};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
         _exit(127);
     }
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "image.h"
 
@@ -30,7 +31,8 @@ int shell(const std::string& display, const std::string& command, std::string* o
 // A program under test, started in `cwd`; stdout and stderr go to files.
 class Program {
 public:
-    Program(const XServer& x, const std::string& binary, const std::filesystem::path& cwd);
+    Program(const XServer& x, const std::string& binary, const std::filesystem::path& cwd,
+            const std::vector<std::string>& args = {});
     ~Program();  // kills the program if it still runs
     // The program's window id, waiting up to `seconds` for it to appear.
     std::string window(double seconds = 20);

@@ -110,6 +110,35 @@ TEST(Brindle, AReadersSession) {
     image_destroy(before);
 }
 
+TEST(Brindle, PlaysAStoryFolderNamedFromAnotherFolder) {
+    StoryTree story;
+    const fs::path elsewhere = temp_dir("elsewhere");
+    XServer x;
+    Program p(x, brindle(), elsewhere, {story.root.string()});
+    ASSERT_FALSE(p.window().empty()) << p.err();
+    IMAGE* shot = nullptr;
+    EXPECT_TRUE(wait_for_screen(x, [](IMAGE* s) { return near(rgb(s, SCENE_X, SCENE_Y), SHOWN_RED); }, shot));
+    p.keys("n");
+    EXPECT_TRUE(wait_for_screen(x, [](IMAGE* s) { return near(rgb(s, SCENE_X, SCENE_Y), SHOWN_BLUE); }, shot));
+    p.keys("Escape");
+    EXPECT_EQ(p.wait_exit(), 0) << p.err();
+    image_destroy(shot);
+    fs::remove_all(elsewhere);
+}
+
+TEST(Brindle, AFolderWithoutAStoryIsRefusedBeforeAnyWindow) {
+    const fs::path empty = temp_dir("nostory");
+    // No X server at all: trying to open a window would end in error 1.
+    for (const fs::path& folder : {empty / "missing", empty}) {
+        std::string err;
+        const int status = shell(":4095", brindle() + " '" + folder.string() + "' 2>&1", &err);
+        EXPECT_EQ(status, 2) << err;
+        EXPECT_NE(err.find(folder.string()), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    fs::remove_all(empty);
+}
+
 TEST(Brindle, EmptyStoryEndsAtOnce) {
     StoryTree story;
     fs::remove_all(story.root / "Brindle/Assets/Pages");
