@@ -115,3 +115,17 @@ TEST_F(Engine, StoriesOneAfterAnotherShowTheFramesOfSeparateRuns) {
     const auto logic = open_and_play(SHIPPED.parent_path(), shipped_keys, STORY_LOGIC);
     EXPECT_EQ(logic, without_frames(shipped_alone, shipped_step));
 }
+
+TEST_F(Engine, AnOptionToAPageWithoutAFileIsTheBoundsReport) {
+    small_story(".");
+    write("Brindle/Assets/Pages/5 far.seq", "Far\n0,0,none\nb,0,0,Back\n");
+    write("Brindle/Assets/Pages/0 start.seq", "Start\n0,0,none\ng,3,0,Gap\nf,5,0,Far\n,,,\n,,,\nDark.\n");
+    for (STORY_MODE mode : {STORY_FRAMES, STORY_LOGIC}) {
+        ASSERT_TRUE(STORY_OPEN("", mode).ok);
+        EXPECT_TRUE(STORY_PRESS("f").ok);
+        EXPECT_TRUE(STORY_PRESS("b").ok);
+        const STORY_RESULT gap = STORY_PRESS("g");  // page 3 lies between files: no page there
+        EXPECT_EQ(gap.error, 6) << gap.message;
+        EXPECT_NE(gap.message.find("(out of bounds array access)"), std::string::npos) << gap.message;
+    }
+}
