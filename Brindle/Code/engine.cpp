@@ -56,7 +56,7 @@ std::string STORY_FOLDER_PROBLEM(const std::string& folder) {
     return "";
 }
 
-STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode) {
+STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace) {
     STORY_CLOSE();
     g_mode = mode;
     if (mode != STORY_PLAYER || !folder.empty()) {
@@ -71,6 +71,7 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode) {
     PROJECTSPACE = "Brindle";
     C = "";
     STORY.CONSOLE = mode == STORY_PLAYER ? CONSOLE_READER : CONSOLE_QUIET;
+    STORY.TRACE = trace;
     g_open = true;
     return guarded([&](STORY_RESULT& result) {
         ROUTINE("Main", "STORY_OPEN");
@@ -142,6 +143,7 @@ int32_t STORY_LOCATION() { return PAGELOCATION; }
 bool STORY_GALLERY_SHOWN() { return SETTING_GALLERY == 1; }
 bool STORY_PROGRESS_SHOWN() { return SETTING_GRADE == 1; }
 const std::vector<std::string>& STORY_MESSAGES() { return STORY.MESSAGES; }
+const std::vector<PAGE_SOURCE>& STORY_SOURCES() { return STORY.SOURCES; }
 
 STORY_PROGRESS_FIGURES STORY_PROGRESS() {
     STORY_PROGRESS_FIGURES f;

@@ -41,7 +41,8 @@ struct STORY_RESULT {
 std::string STORY_FOLDER_PROBLEM(const std::string& folder);
 // Opens the story in `folder` (the one that holds Brindle\Assets; "" the
 // current folder) and takes its first frame. Any story open before is closed.
-STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode);
+// With `trace`, STORY_SOURCES() tells where every field was read.
+STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace = false);
 // Starts the open story afresh from page 0, as a new run would, without
 // reading it again.
 STORY_RESULT STORY_RESTART();
@@ -69,3 +70,6 @@ struct STORY_PROGRESS_FIGURES {
 STORY_PROGRESS_FIGURES STORY_PROGRESS();
 // The loader's messages for the reader, one line each, from the last open.
 const std::vector<std::string>& STORY_MESSAGES();
+// Every page file the last open read (or refused), in reading order, with
+// the line of each field; empty unless it was opened with `trace`.
+const std::vector<PAGE_SOURCE>& STORY_SOURCES();

@@ -52,7 +52,7 @@ std::string GAMEPERCENT(int32_t PAGELOCATION, int32_t& TOTAL, int32_t& TALLY, in
     TOTAL = PAGES.ubound() - PAGES.lbound() + 1;
     for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) {
         STORY_PAGE_TYPE& page = PAGES(i);
-        if (PAGELOCATION == 0) page.HISTORY = 0;
+        if (HISTORY_CLEARED_ON(PAGELOCATION)) page.HISTORY = 0;
         if (page.HISTORY > 0) {
             ++TALLY;
             TURNS = int32_t(uint32_t(TURNS) + uint32_t(page.HISTORY));
@@ -135,7 +135,8 @@ void BRINDLE_FRAME() {
     IMAGE* s1 = need(DISPOUT(p, LAYER_FRAME));
     const uint32_t W7 = s7->WIDTH, H7 = s7->HEIGHT;
     put(s7, (W7 - s0->WIDTH) / 2, (H7 - s0->HEIGHT) / 2, s0);
-    const double X1 = (W7 - s1->WIDTH) / 2, Y1 = double(H7 - s1->HEIGHT) * 0.4;
+    double X1, Y1;
+    FRAME_POSITION(W7, H7, s1->WIDTH, s1->HEIGHT, X1, Y1);
     put(s7, X1, Y1, s1);
     put(s7, X1, Y1, PAGES(p).SCENE);
     GAMEGALLERY();
@@ -143,8 +144,8 @@ void BRINDLE_FRAME() {
     IMAGE* s4 = need(DISPOUT(p, LAYER_TITLE));
     IMAGE* s5 = need(DISPOUT(p, LAYER_TEXT));
     IMAGE* s6 = need(DISPOUT(p, LAYER_OPTIONS));
-    put(s7, (W7 - s4->WIDTH) / 2, 16, s4);
-    put(s7, (W7 - s5->WIDTH) / 2, 160, s5);
+    put(s7, (W7 - s4->WIDTH) / 2, TITLE_Y, s4);
+    put(s7, (W7 - s5->WIDTH) / 2, TEXT_Y, s5);
     put(s7, (W7 - s6->WIDTH) / 2, H7 - s6->HEIGHT, s6);
 
     if (SETTING_GRADE == 1) {

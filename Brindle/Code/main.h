@@ -9,6 +9,18 @@
 // first when PAGELOCATION is 0) and returns the grade, such as "033.33%".
 // Reads and may write PAGES' HISTORY.
 std::string GAMEPERCENT(int32_t PAGELOCATION, int32_t& TOTAL, int32_t& TALLY, int32_t& TURNS);
+// Where the layers land on the composition (W7 x H7): the title bar at y
+// TITLE_Y, the text box at TEXT_Y, the option bar on the bottom edge, and the
+// scene frame (and the page's figure canvas) at (X1, Y1).
+constexpr int TITLE_Y = 16, TEXT_Y = 160;
+inline void FRAME_POSITION(uint32_t W7, uint32_t H7, uint32_t W1, uint32_t H1, double& X1, double& Y1) {
+    X1 = (W7 - W1) / 2;
+    Y1 = double(H7 - H1) * 0.4;
+}
+
+// Whether computing the progress on this page clears every page's HISTORY
+// (it does on page 0: coming back there starts the counts afresh).
+inline bool HISTORY_CLEARED_ON(int32_t page) { return page == 0; }
 // The progress text's two lines from the counters and the grade SCORE;
 // the efficiency figure only when `efficiency` is 1 and TURNS is above 0.
 std::string PROGRESS_TEXT(int32_t TALLY, int32_t TOTAL, int32_t TURNS, const std::string& SCORE, int32_t efficiency);

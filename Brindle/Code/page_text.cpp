@@ -83,16 +83,25 @@ std::string PAGE_DESCRIPTION(const STORY_PAGE_TYPE& PAGE) {
     return CAPTION;
 }
 
-std::string PAGE_OPTIONS_LINE(const STORY_PAGE_TYPE& PAGE) {
+std::string OPTIONS_TEXT(const STORY_PAGE_TYPE& PAGE, const bool (&shown)[5]) {
     std::string CAPTION;
     for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
         const STORY_OPTION_TYPE& O = PAGE.OPTIONS(INDEX);
-        if (O.CAPTION.empty() || !OPTION_AVAILABLE(O)) continue;
+        if (O.CAPTION.empty() || !shown[INDEX]) continue;
         if (!CAPTION.empty()) CAPTION += " ";
         CAPTION += O.KEY == " " ? "<SP>" : "<" + ascii_upper(O.KEY) + ">";
         CAPTION += O.CAPTION;
     }
     return CAPTION;
+}
+
+std::string PAGE_OPTIONS_LINE(const STORY_PAGE_TYPE& PAGE) {
+    bool shown[5] = {};
+    // A condition is worked out only for an option with a caption, as the bar
+    // lists no other.
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX)
+        shown[INDEX] = !PAGE.OPTIONS(INDEX).CAPTION.empty() && OPTION_AVAILABLE(PAGE.OPTIONS(INDEX));
+    return OPTIONS_TEXT(PAGE, shown);
 }
 
 int64_t TITLE_COLUMN(const std::string& CAPTION, uint64_t width) {

@@ -30,5 +30,8 @@ std::string PAGE_DESCRIPTION(const STORY_PAGE_TYPE& PAGE);
 // The option bar's text: the listed, available options. Reads the HISTORY
 // their conditions name.
 std::string PAGE_OPTIONS_LINE(const STORY_PAGE_TYPE& PAGE);
+// The option bar's text with the options whose slot (1 to 4) `shown` marks,
+// as far as they have a caption.
+std::string OPTIONS_TEXT(const STORY_PAGE_TYPE& PAGE, const bool (&shown)[5]);
 // The title's first text column on a bar `width` pixels wide.
 int64_t TITLE_COLUMN(const std::string& CAPTION, uint64_t width);

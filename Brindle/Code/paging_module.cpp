@@ -64,35 +64,52 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     ROUTINE("Paging Module", "PAGE_CREATE");
     const int64_t index = page_index_of(FILENAME);
     const std::string path = ASSET_PATH("\\Assets\\Pages\\" + FILENAME + ".seq");
-    if (IS_FILE(path) == 0) {
-        tell_reader("Is not a file: ", path);
-        return;
+    PAGE_SOURCE* source = nullptr;
+    if (STORY.TRACE) {
+        source = &STORY.SOURCES.emplace_back();
+        source->NAME = FILENAME;
+        source->PATH = path;
+        source->INDEX = index;
     }
+    auto refuse = [&](const std::string& text) {
+        tell_reader(text, path);
+        if (source) source->REFUSED = STORY.MESSAGES.back();
+    };
+    if (IS_FILE(path) == 0) return refuse("Is not a file: ");
     // A page number the story cannot hold is refused before anything changes.
-    if (index < 0 || index > MAX_PAGE_INDEX) {
-        tell_reader("Page number out of range (0 to " + I2S(MAX_PAGE_INDEX) + "): ", path);
-        return;
-    }
+    if (index < 0 || index > MAX_PAGE_INDEX)
+        return refuse("Page number out of range (0 to " + I2S(MAX_PAGE_INDEX) + "): ");
     std::string data;
     if (!file_read_all(path, data)) return;
     const int32_t PAGEINDEX = int32_t(index);
     FieldReader in(std::move(data));
+    if (source) in.keep_field_text();
+    // Each field, noted with its line when tracing.
+    auto note = [&](PAGE_FIELD field, int32_t slot) {
+        if (source) source->FIELDS.push_back({field, slot, in.field_line(), in.field_text()});
+    };
+    auto text = [&](PAGE_FIELD field, int32_t slot = 0) {
+        std::string v = in.text();
+        note(field, slot);
+        return v;
+    };
+    auto number = [&](PAGE_FIELD field, int32_t slot = 0) {
+        const int32_t v = in.number();
+        note(field, slot);
+        return v;
+    };
 
     STORY_PAGE_TYPE head;
-    head.CAPTION = in.text();
-    head.NPC_COUNT = in.number();
-    head.ITEM_COUNT = in.number();
-    head.SPRITE = in.text();
-    if (head.NPC_COUNT < 0 || head.NPC_COUNT > MAX_ENTITIES || head.ITEM_COUNT < 0 || head.ITEM_COUNT > MAX_ENTITIES) {
-        tell_reader("Character and item counts must be 0 to " + I2S(MAX_ENTITIES) + ": ", path);
-        return;
-    }
+    head.CAPTION = text(FIELD_CAPTION);
+    head.NPC_COUNT = number(FIELD_NPC_COUNT);
+    head.ITEM_COUNT = number(FIELD_ITEM_COUNT);
+    head.SPRITE = text(FIELD_SPRITE);
+    if (head.NPC_COUNT < 0 || head.NPC_COUNT > MAX_ENTITIES || head.ITEM_COUNT < 0 || head.ITEM_COUNT > MAX_ENTITIES)
+        return refuse("Character and item counts must be 0 to " + I2S(MAX_ENTITIES) + ": ");
     if (PAGE.ubound() < PAGEINDEX) PAGE.redim_preserve(PAGEINDEX);
     STORY_PAGE_TYPE& P = PAGE(PAGEINDEX);
-    if (int64_t(P.ENTITY_COUNT) + head.NPC_COUNT + head.ITEM_COUNT > MAX_ENTITIES * int64_t(256)) {
-        tell_reader("Too many files for one page number: ", path);
-        return;
-    }
+    if (int64_t(P.ENTITY_COUNT) + head.NPC_COUNT + head.ITEM_COUNT > MAX_ENTITIES * int64_t(256))
+        return refuse("Too many files for one page number: ");
     P.INDEX = PAGEINDEX;
     P.CAPTION = head.CAPTION;
     P.NPC_COUNT = head.NPC_COUNT;
@@ -109,26 +126,26 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     P.ENTITY.redim_preserve(P.ENTITY_COUNT);
     for (int32_t NPC_INDEX = 1; NPC_INDEX <= P.NPC_COUNT; ++NPC_INDEX) {
         ++ENTITY_INDEX;
-        P.NPC(NPC_INDEX) = in.text();
+        P.NPC(NPC_INDEX) = text(FIELD_NPC, NPC_INDEX);
         P.ENTITY(ENTITY_INDEX) = P.NPC(NPC_INDEX);
     }
     P.ENTITY_COUNT += P.ITEM_COUNT;
     P.ENTITY.redim_preserve(P.ENTITY_COUNT);
     for (int32_t ITEM_INDEX = 1; ITEM_INDEX <= P.ITEM_COUNT; ++ITEM_INDEX) {
         ++ENTITY_INDEX;
-        P.ITEM(ITEM_INDEX) = in.text();
+        P.ITEM(ITEM_INDEX) = text(FIELD_ITEM, ITEM_INDEX);
         P.ENTITY(ENTITY_INDEX) = P.ITEM(ITEM_INDEX);
     }
     P.OPTIONS.redim(1, 4);
     for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) {
         STORY_OPTION_TYPE& O = P.OPTIONS(INDEX);
-        O.KEY = in.text();
-        O.DEST = in.number();
-        O.REQ = in.number();
-        O.CAPTION = in.text();
+        O.KEY = text(FIELD_KEY, INDEX);
+        O.DEST = number(FIELD_DEST, INDEX);
+        O.REQ = number(FIELD_REQ, INDEX);
+        O.CAPTION = text(FIELD_OPTION_CAPTION, INDEX);
     }
     P.DESC.redim(1, 4);
-    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) P.DESC(INDEX) = in.text();
+    for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) P.DESC(INDEX) = text(FIELD_DESC, INDEX);
 }
 
 void PAGE_DESTROY(Array<STORY_PAGE_TYPE>& PAGE, int32_t PAGEINDEX) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image.h"
 #include "runtime.h"
@@ -29,4 +30,35 @@ struct STORY_PAGE_TYPE {
     Array<std::string> NPC, ITEM, ENTITY;
     Array<STORY_OPTION_TYPE> OPTIONS;  // slots 1 to 4
     Array<std::string> DESC;           // slots 1 to 4
+};
+
+// Where the loader read each part of a page, so tools can point an author at
+// a file and line. Kept only when asked for (STORY_OPEN's trace).
+enum PAGE_FIELD {
+    FIELD_CAPTION,
+    FIELD_NPC_COUNT,
+    FIELD_ITEM_COUNT,
+    FIELD_SPRITE,
+    FIELD_NPC,             // SLOT: 1 to NPC_COUNT
+    FIELD_ITEM,            // SLOT: 1 to ITEM_COUNT
+    FIELD_KEY,             // SLOT: the option, 1 to 4
+    FIELD_DEST,
+    FIELD_REQ,
+    FIELD_OPTION_CAPTION,
+    FIELD_DESC,            // SLOT: the piece, 1 to 4
+};
+
+struct FIELD_READ {
+    PAGE_FIELD FIELD;
+    int32_t SLOT;
+    int32_t LINE;      // from 1
+    std::string TEXT;  // as written in the file (a number field's own text)
+};
+
+struct PAGE_SOURCE {
+    std::string NAME;     // the listed file name, without ".seq"
+    std::string PATH;     // the path the loader built
+    int64_t INDEX = 0;    // the page number its name gives
+    std::string REFUSED;  // the loader's message when it skipped the file
+    std::vector<FIELD_READ> FIELDS;  // in reading order
 };

@@ -50,6 +50,8 @@ struct STORY_STATE {
     Array2<IMAGE*> DISPOUT;          // (page, LAYER_SLOT): owns every layer image
     STORY_CONSOLE_MODE CONSOLE = CONSOLE_READER;
     std::vector<std::string> MESSAGES;  // what the loader told the reader, one line each
+    bool TRACE = false;                 // keep SOURCES while loading
+    std::vector<PAGE_SOURCE> SOURCES;   // every page file read, in reading order
 };
 
 extern STORY_STATE STORY;

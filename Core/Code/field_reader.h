@@ -23,6 +23,11 @@ public:
     // S2I rules; a number holding '.' or an exponent letter (and no "&"
     // prefix) is a decimal fraction rounded half to even.
     int32_t number();
+    // The line (from 1) on which the last field read began, and (once asked
+    // to keep it) the text that field was read from.
+    int32_t field_line() const { return field_line_; }
+    void keep_field_text() { keep_text_ = true; }
+    const std::string& field_text() const { return field_text_; }
 
 private:
     bool line_end_at(size_t i) const { return i < d_.size() && (d_[i] == '\n' || d_[i] == '\r'); }
@@ -30,4 +35,7 @@ private:
     void consume_separator();  // one comma or line end, if there is one
     std::string d_;
     size_t i_ = 0;
+    int32_t line_ = 1, field_line_ = 1;
+    std::string field_text_;
+    bool keep_text_ = false;
 };

@@ -43,6 +43,22 @@ int key_count();
 void sleep_ms(int ms);
 double timer_seconds();
 
-// Extended key strings: 255 followed by the scan code.
+// Key strings. A key with a code below 256 is that one character: typed
+// text (32 to 126, and 160 to 255 for Latin-1 letters), Enter 13, Tab 9,
+// Backspace 8, Escape 27, Ctrl+A to Ctrl+Z 1 to 26. Every other key is
+// extended: 255 followed by its scan code.
 inline std::string extended_key(unsigned char scan) { return std::string("\xFF") + char(scan); }
-constexpr unsigned char SCAN_CLOSE = 'k';  // the window's close button
+struct EXTENDED_KEY {
+    const char* name;
+    unsigned char scan;
+};
+inline constexpr EXTENDED_KEY EXTENDED_KEYS[] = {
+    {"up", 72},   {"down", 80},  {"left", 75},  {"right", 77},  {"home", 71},  {"end", 79},
+    {"pageup", 73}, {"pagedown", 81}, {"insert", 82}, {"delete", 83},
+    {"f1", 59},   {"f2", 60},    {"f3", 61},    {"f4", 62},     {"f5", 63},    {"f6", 64},
+    {"f7", 65},   {"f8", 66},    {"f9", 67},    {"f10", 68},    {"f11", 133},  {"f12", 134},
+    {"close", 107},  // the window's close button
+};
+constexpr unsigned char SCAN_CLOSE = 107;  // 'k'
+// Whether some key press (or the close button) gives exactly this key string.
+bool key_can_be_pressed(const std::string& key);

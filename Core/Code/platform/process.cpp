@@ -118,6 +118,21 @@ std::vector<std::string> dir_list_files(const std::string& pattern_path) {
     return names;
 }
 
+std::vector<std::string> dir_list_folders(const std::string& path) {
+    std::vector<std::string> names;
+    const std::string folder = native_path(path);
+    DIR* d = opendir(folder.c_str());
+    if (!d) return names;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        struct stat st;
+        if (name.empty() || name[0] == '.') continue;
+        if (stat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) names.push_back(name);
+    }
+    closedir(d);
+    return names;
+}
+
 int port_read(int, int& value) {
     value = 0xFF;
     return 0;

@@ -35,6 +35,8 @@ int dir_change(const std::string& path);
 // Names of the ordinary, non-hidden files matching a "folder\pattern" wildcard
 // ("*" and "?"), in the order the directory yields them.
 std::vector<std::string> dir_list_files(const std::string& pattern_path);
+// Names of the non-hidden folders in a folder.
+std::vector<std::string> dir_list_folders(const std::string& path);
 
 // I/O port read. No ports here: a port always reads as ready (all bits set).
 // Returns 0 and the value, or an error number when the read fails.

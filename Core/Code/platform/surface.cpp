@@ -191,3 +191,14 @@ void sleep_ms(int ms) {
         backend_wait(slice < 1 ? 1 : slice);
     }
 }
+
+bool key_can_be_pressed(const std::string& key) {
+    if (key.size() == 1) {
+        const unsigned char c = static_cast<unsigned char>(key[0]);
+        return (c >= 1 && c <= 27) || (c >= 32 && c <= 126) || c >= 160;
+    }
+    if (key.size() == 2 && static_cast<unsigned char>(key[0]) == 255)
+        for (const EXTENDED_KEY& k : EXTENDED_KEYS)
+            if (static_cast<unsigned char>(key[1]) == k.scan) return true;
+    return false;
+}

@@ -1,14 +1,10 @@
 // SDL2 backend: one window showing the visible page; keyboard and window
 // events are handled on the program's thread whenever it waits.
 //
-// Key strings: printable characters as typed (text input, so shift and the
-// keyboard layout apply), Enter 13, Tab 9, Backspace 8, Escape 27, Ctrl+A to
-// Ctrl+Z 1 to 26. Every other key is extended: 255 followed by a scan code:
-//
-//   Up 72 "H"    Down 80 "P"   Left 75 "K"   Right 77 "M"
-//   Home 71 "G"  End 79 "O"    PgUp 73 "I"   PgDn 81 "Q"
-//   Insert 82 "R"  Delete 83 "S"  F1-F10 59-68  F11 133  F12 134
-//   close button 107 "k"
+// Key strings (surface.h): printable characters as typed (text input, so
+// shift and the keyboard layout apply), Enter 13, Tab 9, Backspace 8, Escape
+// 27, Ctrl+A to Ctrl+Z 1 to 26; the other keys of EXTENDED_KEYS as 255 and
+// their scan code.
 #include <SDL.h>
 #include <unistd.h>
 
@@ -32,24 +28,31 @@ std::string program_title() {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-int scan_code_of(SDL_Scancode sc) {
+// The name of an extended key in EXTENDED_KEYS, or null.
+const char* extended_name_of(SDL_Scancode sc) {
+    static const char* const F[] = {"f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8", "f9", "f10", "f11", "f12"};
     switch (sc) {
-        case SDL_SCANCODE_UP: return 72;
-        case SDL_SCANCODE_DOWN: return 80;
-        case SDL_SCANCODE_LEFT: return 75;
-        case SDL_SCANCODE_RIGHT: return 77;
-        case SDL_SCANCODE_HOME: return 71;
-        case SDL_SCANCODE_END: return 79;
-        case SDL_SCANCODE_PAGEUP: return 73;
-        case SDL_SCANCODE_PAGEDOWN: return 81;
-        case SDL_SCANCODE_INSERT: return 82;
-        case SDL_SCANCODE_DELETE: return 83;
-        case SDL_SCANCODE_F11: return 133;
-        case SDL_SCANCODE_F12: return 134;
+        case SDL_SCANCODE_UP: return "up";
+        case SDL_SCANCODE_DOWN: return "down";
+        case SDL_SCANCODE_LEFT: return "left";
+        case SDL_SCANCODE_RIGHT: return "right";
+        case SDL_SCANCODE_HOME: return "home";
+        case SDL_SCANCODE_END: return "end";
+        case SDL_SCANCODE_PAGEUP: return "pageup";
+        case SDL_SCANCODE_PAGEDOWN: return "pagedown";
+        case SDL_SCANCODE_INSERT: return "insert";
+        case SDL_SCANCODE_DELETE: return "delete";
         default:
-            if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return 59 + (sc - SDL_SCANCODE_F1);
-            return -1;
+            if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return F[sc - SDL_SCANCODE_F1];
+            return nullptr;
     }
+}
+
+int scan_code_of(SDL_Scancode sc) {
+    if (const char* name = extended_name_of(sc))
+        for (const EXTENDED_KEY& k : EXTENDED_KEYS)
+            if (SDL_strcmp(k.name, name) == 0) return k.scan;
+    return -1;
 }
 
 void present(const IMAGE* page) {

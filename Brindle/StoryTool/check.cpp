@@ -1,0 +1,467 @@
+#include "check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "asset_path.h"
+#include "engine.h"
+#include "file_support.h"
+#include "image_file.h"
+#include "key_names.h"
+#include "main.h"
+#include "page_text.h"
+#include "platform/process.h"
+#include "scene.h"
+#include "string_support.h"
+
+namespace {
+// What the player's layers measure (the composition, the frame, the text).
+constexpr int COMPOSITION_W = 320, COMPOSITION_H = 240;
+constexpr int FRAME_W = 144, FRAME_H = 96;
+constexpr int TITLE_H = 24, TEXT_H = 40, OPTIONS_H = 24;
+constexpr int BAR_COLUMNS = 320 / 8 + 1;  // WRAP_LINES' W for a 320-pixel layer
+constexpr int TEXT_ROWS = TEXT_H / 8, OPTION_ROWS = OPTIONS_H / 8;
+constexpr int FIGURE_H = 32;
+
+struct Picture {
+    bool exists = false, decodes = false;
+    uint32_t w = 0, h = 0;
+    std::string reason;
+};
+
+class Checker {
+public:
+    Checker(const std::string& folder, CHECK_REPORT& report) : folder_(folder), report_(report) {}
+    void run(int64_t max_states);
+
+private:
+    const std::string& folder_;
+    CHECK_REPORT& report_;
+    std::map<std::string, Picture> pictures_;  // by asset path
+    std::map<int32_t, const PAGE_SOURCE*> source_of_;  // the file each page's text came from (the last read)
+
+    void add(const std::string& name, const std::string& severity, int32_t page, const std::string& file, int32_t line,
+             int32_t option, const std::string& message) {
+        report_.DIAGNOSTICS.push_back({name, severity, page, file, line, option, message});
+    }
+    std::string file_of(const PAGE_SOURCE& s) const {
+        return STORY_FILE(folder_, "Brindle/Assets/Pages/" + s.NAME + ".seq");
+    }
+    // The display path of an asset path (ASSET_PATH form).
+    std::string file_of_asset(const std::string& asset) const {
+        const std::string prefix = ASSET_PATH("\\");
+        std::string rel = asset.compare(0, prefix.size(), prefix) == 0 ? "Brindle/" + asset.substr(prefix.size()) : asset;
+        std::replace(rel.begin(), rel.end(), '\\', '/');
+        return STORY_FILE(folder_, rel);
+    }
+    static const FIELD_READ* field(const PAGE_SOURCE* s, PAGE_FIELD f, int32_t slot = 0) {
+        if (s)
+            for (const FIELD_READ& r : s->FIELDS)
+                if (r.FIELD == f && r.SLOT == slot) return &r;
+        return nullptr;
+    }
+    static int32_t line_of(const PAGE_SOURCE* s, PAGE_FIELD f, int32_t slot = 0) {
+        const FIELD_READ* r = field(s, f, slot);
+        return r ? r->LINE : 0;
+    }
+    const Picture& picture(const std::string& path);
+    bool page_exists(int64_t p) const {
+        const auto& pages = STORY_PAGES();
+        return p >= 0 && p <= pages.ubound() && pages(int32_t(p)).INDEX == p;
+    }
+
+    void check_sources();
+    void check_interface();
+    void check_page(const STORY_PAGE_TYPE& page);
+    void check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src);
+    void check_text(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src);
+    void check_folders();
+    void check_reach(int64_t max_states);
+};
+
+const Picture& Checker::picture(const std::string& path) {
+    auto [it, fresh] = pictures_.emplace(path, Picture{});
+    if (!fresh) return it->second;
+    Picture& p = it->second;
+    p.exists = IS_FILE(path) != 0;
+    if (!p.exists) return p;
+    if (IMAGE* img = LoadRGBAFile(path.c_str())) {
+        p.decodes = true;
+        p.w = img->WIDTH;
+        p.h = img->HEIGHT;
+        image_destroy(img);
+    } else {
+        p.reason = GetLastResult();
+    }
+    return p;
+}
+
+// A number field is read as far as it is a number; anything else in it is
+// text the reader never sees, usually the sign of a comma that shifted the
+// fields.
+bool clean_number(const std::string& t) {
+    if (t.empty()) return true;
+    size_t i = 0;
+    if (t[0] == '&') {
+        if (t.size() < 2) return false;
+        int radix = 8;
+        i = 1;
+        const char k = char(std::tolower(static_cast<unsigned char>(t[1])));
+        if (k == 'h') radix = 16, i = 2;
+        else if (k == 'o') radix = 8, i = 2;
+        else if (k == 'b') radix = 2, i = 2;
+        if (i >= t.size()) return false;
+        for (; i < t.size(); ++i) {
+            const char c = char(std::tolower(static_cast<unsigned char>(t[i])));
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : 99;
+            if (d >= radix) return false;
+        }
+        return true;
+    }
+    if (t[i] == '+' || t[i] == '-') ++i;
+    size_t digits = 0;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < t.size() && std::strchr("eEdD", t[i])) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+        size_t exp = 0;
+        while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++exp;
+        if (exp == 0) return false;
+    }
+    return i == t.size();
+}
+
+const char* field_name(PAGE_FIELD f) {
+    switch (f) {
+        case FIELD_NPC_COUNT: return "the character count";
+        case FIELD_ITEM_COUNT: return "the item count";
+        case FIELD_DEST: return "the destination";
+        case FIELD_REQ: return "the condition";
+        default: return "a number";
+    }
+}
+
+// Text from the story in quotes, shortened; control bytes escaped.
+std::string quoted(const std::string& s, size_t most = 40) {
+    std::string shown;
+    for (unsigned char c : s.size() > most ? s.substr(0, most) : s) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, c < 32 || c == 127 ? "\\x%02X" : "%c", c);
+        shown += buf;
+    }
+    return "'" + shown + (s.size() > most ? "...'" : "'");
+}
+
+std::string option_label(const STORY_OPTION_TYPE& o, int32_t slot) {
+    return o.KEY.empty() ? "option " + std::to_string(slot) : "option " + quoted(KEY_NAME(o.KEY));
+}
+
+// The first run of bytes above 127, as written.
+std::string non_ascii_sample(const std::string& s) {
+    const auto first = std::find_if(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 128; });
+    auto end = first;
+    while (end != s.end() && static_cast<unsigned char>(*end) >= 128) ++end;
+    return std::string(first, end);
+}
+
+void Checker::check_sources() {
+    std::map<int64_t, const PAGE_SOURCE*> first;
+    for (const PAGE_SOURCE& s : STORY_SOURCES()) {
+        bool shifted = false;  // after one number with text in it, the rest of the file is shifted
+        const std::string file = file_of(s);
+        const int32_t page = s.INDEX >= 0 && s.INDEX <= MAX_PAGE_INDEX ? int32_t(s.INDEX) : -1;
+        if (!s.REFUSED.empty()) {
+            const int32_t line = line_of(&s, FIELD_NPC_COUNT);
+            add("unreadable-page", "error", page, file, line, 0, "the page is skipped: " + s.REFUSED);
+            continue;
+        }
+        if (auto [it, fresh] = first.emplace(s.INDEX, &s); !fresh)
+            add("duplicate-page-number", "warning", page, file, 0, 0,
+                "page " + std::to_string(s.INDEX) + " is also given by '" + it->second->NAME +
+                    ".seq'; the file listed last wins (the folder's own order), and the other's figures leave "
+                    "empty places");
+        source_of_[page] = &s;
+        for (const FIELD_READ& r : s.FIELDS) {
+            const bool number = r.FIELD == FIELD_NPC_COUNT || r.FIELD == FIELD_ITEM_COUNT || r.FIELD == FIELD_DEST ||
+                                r.FIELD == FIELD_REQ;
+            if (number && !clean_number(r.TEXT) && !shifted) {
+                shifted = true;
+                add("number-field-text", "warning", page, file, r.LINE, r.FIELD == FIELD_DEST || r.FIELD == FIELD_REQ ? r.SLOT : 0,
+                    std::string(field_name(r.FIELD)) + " reads " + quoted(r.TEXT) +
+                        " as a number: a comma in an unquoted text before it (write that text in double quotes) "
+                        "shifts every later field of the file");
+            }
+            if (r.FIELD == FIELD_KEY && !r.TEXT.empty() && PRESSED_KEY(r.TEXT).empty()) {
+                std::string why = "no key press gives " + quoted(r.TEXT);
+                if (r.TEXT == "\x1B") why = "Escape ends the story before any option is looked at";
+                else if (r.TEXT.size() > 1 && r.TEXT.back() == ' ') why += " (it ends in a blank)";
+                else if (r.TEXT.size() > 1 && r.TEXT.front() == ' ') why += " (it starts with a blank)";
+                add("key-never-matches", "error", page, file, r.LINE, r.SLOT, "option " + std::to_string(r.SLOT) + ": " + why);
+            }
+            const bool shown_text = r.FIELD == FIELD_CAPTION || r.FIELD == FIELD_OPTION_CAPTION || r.FIELD == FIELD_DESC;
+            if (shown_text && non_ascii_sample(r.TEXT).size()) {
+                const std::string sample = non_ascii_sample(r.TEXT);
+                add("non-ascii-text", "warning", page, file, r.LINE, r.FIELD == FIELD_OPTION_CAPTION ? r.SLOT : 0,
+                    quoted(sample) + " is " + std::to_string(sample.size()) +
+                        " bytes above 127 (UTF-8 writes one letter as several); the font draws one glyph per byte");
+            }
+        }
+    }
+}
+
+void Checker::check_interface() {
+    struct Needed {
+        const char* name;
+        std::string path;
+        const char* what;
+    };
+    const Needed needed[] = {
+        {"missing-font", ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png"), "the font: the first text ends the story"},
+        {"missing-interface-picture", ASSET_PATH("\\Assets\\Sprites\\background.png"),
+         "the wallpaper: the first frame ends the story"},
+        {"missing-interface-picture", ASSET_PATH("\\Assets\\Fonts\\Fill.png"),
+         "the bars' Fill pattern: the first frame ends the story"},
+        {"missing-interface-picture", BACKDROP_PATH(), "the backdrop behind every scene: it is left empty"},
+    };
+    for (const Needed& n : needed) {
+        const Picture& p = picture(n.path);
+        if (!p.exists)
+            add(n.name, "error", -1, file_of_asset(n.path), 0, 0, std::string("no ") + n.what);
+        else if (!p.decodes)
+            add("bad-picture", "error", -1, file_of_asset(n.path), 0, 0, "cannot be read as a picture: " + p.reason);
+    }
+}
+
+void Checker::check_text(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src) {
+    const std::string file = src ? file_of(*src) : "";
+    const int32_t p = page.INDEX;
+    const int64_t title_room = 40 - TITLE_COLUMN(page.CAPTION, COMPOSITION_W) + 1;
+    if (int64_t(page.CAPTION.size()) > title_room)
+        add("title-cut", "warning", p, file, line_of(src, FIELD_CAPTION), 0,
+            "the title is " + std::to_string(page.CAPTION.size()) + " characters; the bar shows " +
+                std::to_string(title_room));
+    const auto lines = WRAP_LINES(PAGE_DESCRIPTION(page), BAR_COLUMNS);
+    if (lines.size() > size_t(TEXT_ROWS))
+        add("description-cut", "warning", p, file, line_of(src, FIELD_DESC, 1), 0,
+            "the description wraps to " + std::to_string(lines.size()) + " lines; the text box shows " +
+                std::to_string(TEXT_ROWS) + ", so it ends at " + quoted(lines[TEXT_ROWS - 1], 60));
+}
+
+void Checker::check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src) {
+    const std::string file = src ? file_of(*src) : "";
+    const int32_t p = page.INDEX;
+    // The canvas is twice page 0's frame; the frame narrows to a narrow picture.
+    auto frame_width = [&](const std::string& sprite) -> uint32_t {
+        const Picture& pic = picture(SCENE_PICTURE_PATH(sprite));
+        const double w = pic.decodes ? pic.w : 64, h = pic.decodes ? pic.h : 64;
+        if (double(FRAME_W) / FRAME_H > w / h)
+            return uint32_t(std::max(1.0, std::nearbyint(double(uint32_t(w) * FRAME_H) / h)));
+        return FRAME_W;
+    };
+    const auto& pages = STORY_PAGES();
+    const uint32_t canvas_w = 2 * frame_width(pages(0).SPRITE), canvas_h = 2 * FRAME_H;
+    double X1, Y1;
+    FRAME_POSITION(COMPOSITION_W, COMPOSITION_H, frame_width(page.SPRITE), FRAME_H, X1, Y1);
+    const double CX = canvas_w / 2, CY = canvas_h / 2;
+
+    std::string CLASSIFICATION, ID;
+    int32_t COUNT = 0;
+    const int32_t N = page.ENTITY.ubound();
+    for (int32_t i = 1; i <= N; ++i) {
+        std::string subject = page.ENTITY(i);
+        if (subject.empty()) continue;  // left by a file read earlier for the same page
+        ENTITY_PARTS(subject, CLASSIFICATION, ID, COUNT);
+        const int32_t count_npc = page.NPC_COUNT;
+        const PAGE_FIELD f = i <= count_npc ? FIELD_NPC : FIELD_ITEM;
+        const int32_t slot = i <= count_npc ? i : i - count_npc;
+        const int32_t line = line_of(src, f, slot);
+        const std::string path = ENTITY_SPRITE_PATH(page.ENTITY(i));
+        const Picture& pic = picture(path);
+        if (!pic.exists) {
+            add("missing-figure-picture", "warning", p, file, line, 0,
+                quoted(page.ENTITY(i)) + " has no picture " + file_of_asset(path) + "; it is not drawn");
+            continue;
+        }
+        if (!pic.decodes) {
+            add("bad-picture", "error", p, file_of_asset(path), 0, 0, "cannot be read as a picture: " + pic.reason);
+            continue;
+        }
+        // Placed as the scene places it: 32 pixels high, centred on its ellipse.
+        const double w = pic.w >= pic.h ? FIGURE_H : std::max(1.0, std::nearbyint(double(pic.w * FIGURE_H) / pic.h));
+        double x0, y0;
+        ENTITY_OFFSET(i, N, CLASSIFICATION, x0, y0);
+        const double left = std::round(X1) + std::round((CX - x0) - w / 2), top = std::round(Y1) + std::round((CY - y0) - FIGURE_H / 2.0);
+        int64_t seen = 0, all = 0;
+        for (int64_t y = int64_t(top); y < int64_t(top) + FIGURE_H; ++y) {
+            const bool row_shown = y >= 0 && y < COMPOSITION_H && !(y >= TITLE_Y && y < TITLE_Y + TITLE_H) &&
+                                   !(y >= TEXT_Y && y < TEXT_Y + TEXT_H) && y < COMPOSITION_H - OPTIONS_H;
+            for (int64_t x = int64_t(left); x < int64_t(left + w); ++x, ++all)
+                if (row_shown && x >= 0 && x < COMPOSITION_W) ++seen;
+        }
+        if (all > 0 && seen * 2 < all)
+            add("figure-hidden", "warning", p, file, line, 0,
+                quoted(page.ENTITY(i)) + " is placed at (" + std::to_string(int64_t(left)) + ", " +
+                    std::to_string(int64_t(top)) + "), where " + std::to_string(100 - seen * 100 / all) +
+                    "% of it is behind the bars or outside the picture");
+    }
+}
+
+void Checker::check_page(const STORY_PAGE_TYPE& page) {
+    const int32_t p = page.INDEX;
+    const PAGE_SOURCE* src = source_of_.count(p) ? source_of_[p] : nullptr;
+    const std::string file = src ? file_of(*src) : "";
+    const int32_t last = STORY_PAGES().ubound();
+    for (int32_t slot = 1; slot <= 4; ++slot) {
+        const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
+        const int64_t named = o.REQ < 0 ? -int64_t(o.REQ) : o.REQ;
+        if (named != 0 && !page_exists(named))
+            add("missing-condition-page", "error", p, file, line_of(src, FIELD_REQ, slot), slot,
+                option_label(o, slot) + " depends on page " + std::to_string(named) + ", which has no page file" +
+                    (named > last ? " (any key on this page then ends the story)" : ""));
+        if (!PRESSED_KEY(o.KEY).empty() && !page_exists(o.DEST))
+            add("missing-destination", "error", p, file, line_of(src, FIELD_DEST, slot), slot,
+                option_label(o, slot) + " leads to page " + std::to_string(o.DEST) + ", which has no page file");
+    }
+    if (!page.SPRITE.empty()) {
+        const std::string path = SCENE_PICTURE_PATH(page.SPRITE);
+        const Picture& pic = picture(path);
+        if (!pic.exists)
+            add("missing-scene-picture", "error", p, file, line_of(src, FIELD_SPRITE), 0,
+                "the scene picture " + quoted(page.SPRITE) + " is not " + file_of_asset(path) +
+                    "; the reader sees an empty frame");
+        else if (!pic.decodes)
+            add("bad-picture", "error", p, file_of_asset(path), 0, 0, "cannot be read as a picture: " + pic.reason);
+    }
+    check_text(page, src);
+    check_figures(page, src);
+}
+
+void Checker::check_folders() {
+    const auto& pages = STORY_PAGES();
+    if (pages.empty() || !page_exists(0))
+        add("missing-start-page", "error", 0, "", 0, 0, "there is no page 0, where every reader starts");
+    for (int32_t p = 1; p <= pages.ubound();) {
+        if (page_exists(p)) {
+            ++p;
+            continue;
+        }
+        int32_t q = p;
+        while (q + 1 <= pages.ubound() && !page_exists(q + 1)) ++q;
+        add("gap-in-page-numbers", "warning", p, "", 0, 0,
+            (p == q ? "page " + std::to_string(p) + " has" : "pages " + std::to_string(p) + " to " + std::to_string(q) + " have") +
+                " no page file; the grade still counts " + (p == q ? "it" : "them") + ", so no reader reaches 100%");
+        p = q + 1;
+    }
+    const std::string pages_dir = ASSET_PATH("\\Assets\\Pages\\");
+    std::vector<std::string> names = dir_list_files(pages_dir + "*");
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".seq") != 0)
+            add("ignored-file", "warning", -1, STORY_FILE(folder_, "Brindle/Assets/Pages/" + name), 0, 0,
+                "the story reads only files whose names end in '.seq' (in small letters); this one is skipped");
+
+    // Pictures under Sprites that nothing shows.
+    std::set<std::string> used;
+    for (const auto& [path, pic] : pictures_) used.insert(native_path(path));
+    std::vector<std::string> dirs = {ASSET_PATH("\\Assets\\Sprites")};
+    std::vector<std::string> unused;
+    while (!dirs.empty()) {
+        const std::string dir = dirs.back();
+        dirs.pop_back();
+        for (const std::string& sub : dir_list_folders(dir)) dirs.push_back(dir + "\\" + sub);
+        for (const std::string& name : dir_list_files(dir + "\\*.png"))
+            if (!used.count(native_path(dir + "\\" + name))) unused.push_back(dir + "\\" + name);
+    }
+    std::sort(unused.begin(), unused.end());
+    for (const std::string& path : unused)
+        add("unused-picture", "note", -1, file_of_asset(path), 0, 0, "no page shows this picture");
+}
+
+void Checker::check_reach(int64_t max_states) {
+    report_.REACH = STORY_REACH(max_states);
+    const REACH_RESULT& reach = report_.REACH;
+    const auto& pages = STORY_PAGES();
+    for (int32_t p = 0; p <= pages.ubound(); ++p) {
+        if (!page_exists(p)) continue;
+        const STORY_PAGE_TYPE& page = pages(p);
+        const PAGE_SOURCE* src = source_of_.count(p) ? source_of_[p] : nullptr;
+        const std::string file = src ? file_of(*src) : "";
+        const REACH_PAGE& r = reach.PAGES[size_t(p)];
+        if (r.REACHABLE == REACH_NO) {
+            add("unreachable-page", "warning", p, file, 0, 0, "no reader can reach page " + std::to_string(p));
+            continue;
+        }
+        if (r.REACHABLE != REACH_YES) continue;
+        const std::string reached = r.KEYS.empty() ? "at the start" : "with the keys: " + KEY_NAMES(r.KEYS);
+        if (r.LEAVES == REACH_NO)
+            add("dead-end", "warning", p, file, 0, 0,
+                "no option ever leads away from this page (reached " + reached + "); the reader can only quit");
+        for (int32_t slot = 1; slot <= 4; ++slot) {
+            const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
+            if (PRESSED_KEY(o.KEY).empty()) continue;
+            const REACH_OPTION& ro = reach.OPTIONS[size_t(p)][size_t(slot - 1)];
+            const int32_t line = line_of(src, FIELD_KEY, slot);
+            if (ro.AVAILABLE == REACH_NO) {
+                add("option-never-available", "warning", p, file, line, slot,
+                    option_label(o, slot) + " is never offered: its condition on page " +
+                        std::to_string(o.REQ < 0 ? -int64_t(o.REQ) : o.REQ) + " never holds when a reader is here");
+            } else if (ro.AVAILABLE == REACH_YES && ro.TAKEN == REACH_NO) {
+                int32_t first = 1;
+                while (first < slot && ascii_lower(pages(p).OPTIONS(first).KEY) != ascii_lower(o.KEY)) ++first;
+                add("option-shadowed", "warning", p, file, line, slot,
+                    option_label(o, slot) + " is never taken: option " + std::to_string(first) +
+                        ", with the same key, is always available when it is and is tried first");
+            }
+        }
+    }
+}
+
+void Checker::run(int64_t max_states) {
+    check_sources();
+    check_interface();
+    const auto& pages = STORY_PAGES();
+    report_.PAGES = int32_t(pages.count());
+    for (int32_t p = 0; p <= pages.ubound(); ++p)
+        if (page_exists(p)) {
+            report_.PAGE_FILES.push_back(p);
+            check_page(pages(p));
+        }
+    check_reach(max_states);
+    check_folders();
+}
+}  // namespace
+
+std::string STORY_FILE(const std::string& folder, const std::string& relative) {
+    if (folder.empty() || folder == ".") return relative;
+    return folder.back() == '/' ? folder + relative : folder + "/" + relative;
+}
+
+CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states) {
+    CHECK_REPORT report;
+    report.FOLDER = folder.empty() ? "." : folder;
+    if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
+        report.PROBLEM = why;
+        return report;
+    }
+    STORY_OPEN(folder, STORY_LOGIC, true);
+    Checker(folder, report).run(max_states);
+    // Errors first within a file, files in name order, story-wide findings last.
+    std::stable_sort(report.DIAGNOSTICS.begin(), report.DIAGNOSTICS.end(), [](const DIAGNOSTIC& a, const DIAGNOSTIC& b) {
+        if (a.FILE.empty() != b.FILE.empty()) return b.FILE.empty();
+        if (a.FILE != b.FILE) return a.FILE < b.FILE;
+        return a.LINE < b.LINE;
+    });
+    for (const DIAGNOSTIC& d : report.DIAGNOSTICS)
+        (d.SEVERITY == "error" ? report.ERRORS : d.SEVERITY == "warning" ? report.WARNINGS : report.NOTES)++;
+    STORY_CLOSE();
+    return report;
+}

@@ -1,0 +1,15 @@
+// The commands of brindle-story. Each adds its subcommand to the program;
+// the one the author runs leaves its exit status in `status`.
+#pragma once
+#include <CLI/CLI.hpp>
+
+void add_check_command(CLI::App& app, int& status);
+
+// The story folder argument every command takes: the folder that holds
+// Brindle/Assets, the current folder when none is given.
+inline CLI::Option* add_folder(CLI::App* command, std::string& folder) {
+    return command->add_option("STORY_FOLDER", folder, "the folder that holds Brindle/Assets (default: this folder)");
+}
+// Exit statuses: 0 all well, 1 something found or failed, 2 a usage error
+// or a folder that holds no story.
+constexpr int EXIT_FOUND = 1, EXIT_USAGE = 2;

@@ -1,0 +1,20 @@
+// brindle-story: the story author's command.
+//   brindle-story check [STORY_FOLDER] [--json] [--max-states N]
+// Run `brindle-story --help` for every command.
+#include "commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Tools for writing Brindle stories: check a story, and more.", "brindle-story"};
+    app.set_version_flag("--version", "brindle-story 1.0");
+    app.require_subcommand(1);
+    app.fallthrough(false);
+    int status = 0;
+    add_check_command(app, status);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);  // prints help, the version, or what was wrong
+        return code == 0 ? 0 : EXIT_USAGE;
+    }
+    return status;
+}
