@@ -69,9 +69,10 @@ private:
         return r ? r->LINE : 0;
     }
     const Picture& picture(const std::string& path);
+    // A page a file gave (a slot no file filled has no options at all).
     bool page_exists(int64_t p) const {
         const auto& pages = STORY_PAGES();
-        return p >= 0 && p <= pages.ubound() && pages(int32_t(p)).INDEX == p;
+        return p >= 0 && p <= pages.ubound() && pages(int32_t(p)).INDEX == p && !pages(int32_t(p)).OPTIONS.empty();
     }
 
     void check_sources();
@@ -292,7 +293,8 @@ void Checker::check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src)
             continue;
         }
         if (!pic.decodes) {
-            add("bad-picture", "error", p, file_of_asset(path), 0, 0, "cannot be read as a picture: " + pic.reason);
+            add("bad-picture", "error", p, file, line, 0,
+                file_of_asset(path) + " cannot be read as a picture (" + pic.reason + "); the figure is not drawn");
             continue;
         }
         // Placed as the scene places it: 32 pixels high, centred on its ellipse.
@@ -339,7 +341,8 @@ void Checker::check_page(const STORY_PAGE_TYPE& page) {
                 "the scene picture " + quoted(page.SPRITE) + " is not " + file_of_asset(path) +
                     "; the reader sees an empty frame");
         else if (!pic.decodes)
-            add("bad-picture", "error", p, file_of_asset(path), 0, 0, "cannot be read as a picture: " + pic.reason);
+            add("bad-picture", "error", p, file, line_of(src, FIELD_SPRITE), 0,
+                file_of_asset(path) + " cannot be read as a picture (" + pic.reason + "); the first frame of this page ends the story");
     }
     check_text(page, src);
     check_figures(page, src);
@@ -402,10 +405,20 @@ void Checker::check_reach(int64_t max_states) {
         }
         if (r.REACHABLE != REACH_YES) continue;
         const std::string reached = r.KEYS.empty() ? "at the start" : "with the keys: " + KEY_NAMES(r.KEYS);
-        if (r.LEAVES == REACH_NO)
+        // A condition naming a page beyond the story ends the story at any key
+        // that reaches it: the options from there on are never looked at.
+        int32_t looked_at = 4;
+        for (int32_t slot = 1; slot <= 4; ++slot) {
+            const int64_t req = page.OPTIONS(slot).REQ, named = req < 0 ? -req : req;
+            if (named > pages.ubound()) {
+                looked_at = slot - 1;
+                break;
+            }
+        }
+        if (r.LEAVES == REACH_NO && looked_at == 4)
             add("dead-end", "warning", p, file, 0, 0,
                 "no option ever leads away from this page (reached " + reached + "); the reader can only quit");
-        for (int32_t slot = 1; slot <= 4; ++slot) {
+        for (int32_t slot = 1; slot <= looked_at; ++slot) {
             const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
             if (PRESSED_KEY(o.KEY).empty()) continue;
             const REACH_OPTION& ro = reach.OPTIONS[size_t(p)][size_t(slot - 1)];

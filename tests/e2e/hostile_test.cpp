@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <random>
 
 #include "harness.h"
@@ -104,6 +105,12 @@ TEST_P(HostileStory, EndsWithZeroOrItsOwnReport) {
     fs::copy(shipped / "Fonts", assets / "Fonts", fs::copy_options::recursive);
     fs::copy(shipped / "Sprites", assets / "Sprites", fs::copy_options::recursive);
     h.make(assets);
+    // The checker reads it without failing, and says what would go wrong.
+    std::string out;
+    const int checked = shell("", "timeout 60 " + (bin_dir() / "brindle-story").string() + " check --json '" +
+                                      root.string() + "' 2>&1", &out);
+    EXPECT_TRUE(checked == 0 || checked == 1) << h.name << ": check ended with " << checked << "\n" << out.substr(0, 2000);
+    EXPECT_TRUE(nlohmann::json::accept(out)) << h.name << ": not one JSON object\n" << out.substr(0, 2000);
     XServer x;
     Program p(x, (bin_dir() / "Brindle").string(), root);
     for (int round = 0; round < 2 && p.running(); ++round) {
@@ -121,6 +128,8 @@ TEST_P(HostileStory, EndsWithZeroOrItsOwnReport) {
     } else if (status > 0 && status < 128) {
         EXPECT_NE(err.find("Aborting due to runtime error " + std::to_string(status)), std::string::npos)
             << h.name << ": exit " << status << " without its report\n" << err;
+        EXPECT_EQ(checked, 1) << h.name << ": the player stopped with a report the checker did not foresee\n"
+                              << err << out.substr(0, 3000);
     }
     EXPECT_EQ(err.find("runtime error:"), std::string::npos) << h.name << ": undefined behaviour\n" << err;
     EXPECT_EQ(err.find("AddressSanitizer"), std::string::npos) << h.name << "\n" << err;

@@ -1,0 +1,95 @@
+// The story checker: each common mistake named at its file and line, and
+// reachability proven with the shortest keys.
+#include <algorithm>
+#include <cstdlib>
+
+#include "../fixtures/reach_story.h"
+#include "check.h"
+#include "support.h"
+
+namespace {
+const fs::path SHIPPED_ASSETS =
+    fs::path(std::getenv("PROJECT_ROOT") ? std::getenv("PROJECT_ROOT") : ".") / "Brindle" / "Assets";
+
+bool found(const CHECK_REPORT& r, const std::string& name, const std::string& file, int line) {
+    return std::any_of(r.DIAGNOSTICS.begin(), r.DIAGNOSTICS.end(), [&](const DIAGNOSTIC& d) {
+        return d.NAME == name && d.FILE == file && d.LINE == line;
+    });
+}
+
+std::string listing(const CHECK_REPORT& r) {
+    std::string s;
+    for (const DIAGNOSTIC& d : r.DIAGNOSTICS) s += d.FILE + ":" + std::to_string(d.LINE) + ": " + d.NAME + ": " + d.MESSAGE + "\n";
+    return s;
+}
+}  // namespace
+
+using Checker = Scratch;
+
+// A first story of seven pages with the twelve mistakes new authors make most.
+TEST_F(Checker, NamesEachCommonMistakeAtItsFileAndLine) {
+    fs::create_directories("story/Brindle/Assets");
+    fs::copy(SHIPPED_ASSETS / "Fonts", "story/Brindle/Assets/Fonts", fs::copy_options::recursive);
+    fs::copy(SHIPPED_ASSETS / "Sprites", "story/Brindle/Assets/Sprites", fs::copy_options::recursive);
+    const std::string P = "story/Brindle/Assets/Pages/";
+    write(P + "0 start.seq",
+          "Start\n0,0,crossroads\nn,1,0,Gate\ne,2,0,Meadow\nw,3,0,Woods\nx,40,0,Away\nRoads meet here.\n");
+    write(P + "1 gate.seq", "The Gate, at Dawn\n0,0,village\nb,0,0,Back\n,,,\n,,,\n,,,\nA gate.\n");  // comma in the title
+    write(P + "2 meadow.seq",
+          "Meadow\n1,0,medow\nnpc = foxx\nb,0,0,Back\nf,4,0,Field\nr,5,0,River\nt,6,0,Tower\nGrass.\n");  // two misspellings
+    // The tower has no way out, so "only after the tower" never holds.
+    write(P + "3 woods.seq", "Woods\n0,0,forest\nn ,0,0,Back\nk,0,6,Knock\nc,0,9,Cave\n,,,\nTrees.\n");
+    write(P + "4 field.seq", "Field\n0,0,meadow\nb,0,0,Back\n,,,\nA wide field.\n");  // two option lines missing
+    write(P + "5 river.seq", "River\n0,0,lake\nb,0,0,Back\n,,,\n,,,\n,,,\nA caf\xC3\xA9 by the water.\n");
+    write(P + "05 bank.seq", "Bank\n0,0,lake\nb,0,0,Back\n,,,\n,,,\n,,,\nThe bank.\n");
+    std::string words;
+    for (int i = 0; i < 60; ++i) words += "stone ";
+    write(P + "6 tower.seq", "Tower\n0,0,cliff\n,,,\n,,,\n,,,\n,,,\n" + words + "\n");
+    write("story/Brindle/Assets/Sprites/scene/cliff.png", "\xFF\xD8\xFF\xE0 not a PNG");
+
+    const CHECK_REPORT r = CHECK_STORY("story", 1000000);
+    const std::string F = "story/Brindle/Assets/Pages/";
+    EXPECT_TRUE(found(r, "missing-destination", F + "0 start.seq", 6)) << listing(r);
+    EXPECT_TRUE(found(r, "number-field-text", F + "1 gate.seq", 1)) << listing(r);
+    EXPECT_TRUE(found(r, "missing-scene-picture", F + "2 meadow.seq", 2)) << listing(r);
+    EXPECT_TRUE(found(r, "missing-figure-picture", F + "2 meadow.seq", 3)) << listing(r);
+    EXPECT_TRUE(found(r, "key-never-matches", F + "3 woods.seq", 3)) << listing(r);
+    EXPECT_TRUE(found(r, "option-never-available", F + "3 woods.seq", 4)) << listing(r);
+    EXPECT_TRUE(found(r, "missing-condition-page", F + "3 woods.seq", 5)) << listing(r);
+    EXPECT_TRUE(found(r, "key-never-matches", F + "4 field.seq", 5)) << listing(r);       // the description read as a key
+    EXPECT_TRUE(found(r, "duplicate-page-number", F + "5 river.seq", 0) ||
+                found(r, "duplicate-page-number", F + "05 bank.seq", 0))
+        << listing(r);
+    EXPECT_TRUE(found(r, "bad-picture", F + "6 tower.seq", 2)) << listing(r);
+    EXPECT_TRUE(found(r, "description-cut", F + "6 tower.seq", 7)) << listing(r);
+    EXPECT_TRUE(found(r, "non-ascii-text", F + "5 river.seq", 7)) << listing(r);
+    EXPECT_GE(r.ERRORS, 6);
+}
+
+TEST_F(Checker, ReachabilityIsExactWithTheShortestKeys) {
+    reach_story::write("story", SHIPPED_ASSETS);
+    const CHECK_REPORT r = CHECK_STORY("story", 1000000);
+    ASSERT_TRUE(r.REACH.COMPLETE);
+    const std::map<int, std::vector<std::string>> keys = {
+        {0, {}}, {1, {"a"}}, {2, {"a", "x", "b"}}, {3, {"a", "x", "b", "c"}}, {4, {"s"}}, {6, {"\b"}}};
+    for (const auto& [page, expected] : keys) {
+        EXPECT_EQ(r.REACH.PAGES[size_t(page)].REACHABLE, REACH_YES) << page;
+        EXPECT_EQ(r.REACH.PAGES[size_t(page)].KEYS, expected) << page;
+    }
+    EXPECT_EQ(r.REACH.PAGES[5].REACHABLE, REACH_NO);
+    EXPECT_TRUE(found(r, "unreachable-page", "story/Brindle/Assets/Pages/5.seq", 0)) << listing(r);
+    EXPECT_TRUE(found(r, "option-shadowed", "story/Brindle/Assets/Pages/4.seq", 4)) << listing(r);
+    const REACH_OPTION& b = r.REACH.OPTIONS[0][1];  // "b" needs page 1 played
+    EXPECT_EQ(b.TAKEN, REACH_YES);
+    EXPECT_EQ(b.KEYS, (std::vector<std::string>{"a", "x", "b"}));
+    EXPECT_EQ(r.ERRORS, 0) << listing(r);
+
+    // A search cut short decides nothing it did not see.
+    const CHECK_REPORT cut = CHECK_STORY("story", 3);
+    EXPECT_FALSE(cut.REACH.COMPLETE);
+    EXPECT_EQ(cut.REACH.PAGES[0].REACHABLE, REACH_YES);
+    EXPECT_EQ(cut.REACH.PAGES[5].REACHABLE, REACH_UNDECIDED);
+    EXPECT_EQ(std::count_if(cut.DIAGNOSTICS.begin(), cut.DIAGNOSTICS.end(),
+                            [](const DIAGNOSTIC& d) { return d.NAME == "unreachable-page"; }),
+              0);
+}
