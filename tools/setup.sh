@@ -4,7 +4,7 @@
 #   tools/setup.sh          the programs only, into build/ (what ./run.sh needs)
 #   tools/setup.sh --tests  also the tests, benchmarks and tools into build/,
 #                           and the sanitizer build into build-asan/
-#   tools/setup.sh --fuzz   the programs' packages and clang, for tools/fuzz.sh
+#   tools/setup.sh --fuzz   only installs the packages tools/fuzz.sh needs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-}
@@ -29,12 +29,15 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
-if [ "$mode" = "--tests" ]; then
+if [ "$mode" = "--fuzz" ]; then
+  exit 0
+elif [ "$mode" = "--tests" ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBUILD_BENCH=ON >/dev/null
   cmake --build build -j "$jobs"
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DBUILD_TESTING=ON -DBUILD_BENCH=OFF >/dev/null
   cmake --build build-asan -j "$jobs"
 else
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
+  # A build folder that already has the tests keeps them.
+  [ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
   cmake --build build -j "$jobs" --target programs
 fi

@@ -228,19 +228,19 @@ REACH_RESULT STORY_REACH(int64_t max_states) {
     for (int32_t p = 0; p <= last; ++p) {
         REACH_PAGE& page = result.PAGES[size_t(p)];
         page.REACHABLE = first_state[size_t(p)] >= 0 ? REACH_YES : unseen;
-        if (page.REACHABLE == REACH_YES) page.KEYS = search.path_to(first_state[size_t(p)]);
+        page.PROOF.STATE = first_state[size_t(p)];
         page.LEAVES = leaves[size_t(p)] ? REACH_YES : unseen;
         for (int32_t slot = 1; slot <= 4; ++slot) {
             REACH_OPTION& option = result.OPTIONS[size_t(p)][size_t(slot - 1)];
             const Taken& t = taken[size_t(p)][size_t(slot - 1)];
             option.AVAILABLE = available[size_t(p)][size_t(slot - 1)] ? REACH_YES : unseen;
             option.TAKEN = t.state >= 0 ? REACH_YES : unseen;
-            if (t.state >= 0) {
-                option.KEYS = search.path_to(t.state);
-                option.KEYS.push_back(search.keys[t.key]);
-            }
+            if (t.state >= 0) option.PROOF = {t.state, t.key};
         }
     }
+    result.PARENT = std::move(search.parent);
+    result.VIA = std::move(search.via);
+    result.KEY_TABLE = std::move(search.keys);
 
     for (int32_t i = 0; i <= last; ++i) PAGES(i).HISTORY = saved_history[size_t(i)];
     PAGELOCATION = saved_location;
@@ -250,4 +250,14 @@ REACH_RESULT STORY_REACH(int64_t max_states) {
     SETTING_TURN = saved_turn;
     C = saved_key;
     return result;
+}
+
+std::vector<std::string> REACH_KEYS(const REACH_RESULT& result, const REACH_PROOF& proof) {
+    std::vector<std::string> keys;
+    if (proof.STATE < 0) return keys;
+    for (int64_t i = proof.STATE; i >= 0 && result.PARENT[size_t(i)] >= 0; i = result.PARENT[size_t(i)])
+        keys.push_back(result.KEY_TABLE[result.VIA[size_t(i)]]);
+    std::reverse(keys.begin(), keys.end());
+    if (proof.KEY >= 0) keys.push_back(result.KEY_TABLE[size_t(proof.KEY)]);
+    return keys;
 }

@@ -12,15 +12,22 @@
 // Proven yes, proven no, or not decided within the search's budget.
 enum REACH_VERDICT : int8_t { REACH_NO = 0, REACH_YES = 1, REACH_UNDECIDED = -1 };
 
+// A proof is a path in the search: a state (its keys from a fresh start)
+// and, for an option, the key pressed there. REACH_KEYS spells it out.
+struct REACH_PROOF {
+    int64_t STATE = -1;  // -1: none
+    int32_t KEY = -1;    // -1: the path ends at the state
+};
+
 struct REACH_OPTION {
     REACH_VERDICT AVAILABLE = REACH_NO;  // its condition holds in some reachable state on its page
     REACH_VERDICT TAKEN = REACH_NO;      // its key chooses it in some reachable state
-    std::vector<std::string> KEYS;       // when taken: the shortest keys from a fresh start, the last one taking it
+    REACH_PROOF PROOF;                   // when taken: the shortest keys, the last one taking it
 };
 
 struct REACH_PAGE {
     REACH_VERDICT REACHABLE = REACH_NO;
-    std::vector<std::string> KEYS;  // when reachable: the shortest keys from a fresh start ending there
+    REACH_PROOF PROOF;                // when reachable: the shortest keys ending there
     REACH_VERDICT LEAVES = REACH_NO;  // an option leading to another page is taken from it
 };
 
@@ -38,7 +45,14 @@ struct REACH_RESULT {
     std::vector<REACH_PAGE> PAGES;                   // slot n: page n
     std::vector<std::array<REACH_OPTION, 4>> OPTIONS;  // [page][slot - 1]
     std::vector<REACH_FAULT> FAULTS;                 // the first few, shortest first
+    // The search tree the proofs are paths of.
+    std::vector<int32_t> PARENT;
+    std::vector<uint16_t> VIA;
+    std::vector<std::string> KEY_TABLE;
 };
+
+// The keys of a proof, from a fresh start.
+std::vector<std::string> REACH_KEYS(const REACH_RESULT& result, const REACH_PROOF& proof);
 
 // Searches the open story from a fresh start, visiting at most max_states
 // states (and never more than fit in a few hundred megabytes). Leaves the

@@ -404,7 +404,6 @@ void Checker::check_reach(int64_t max_states) {
             continue;
         }
         if (r.REACHABLE != REACH_YES) continue;
-        const std::string reached = r.KEYS.empty() ? "at the start" : "with the keys: " + KEY_NAMES(r.KEYS);
         // A condition naming a page beyond the story ends the story at any key
         // that reaches it: the options from there on are never looked at.
         int32_t looked_at = 4;
@@ -415,9 +414,12 @@ void Checker::check_reach(int64_t max_states) {
                 break;
             }
         }
-        if (r.LEAVES == REACH_NO && looked_at == 4)
+        if (r.LEAVES == REACH_NO && looked_at == 4) {
+            const std::vector<std::string> keys = REACH_KEYS(reach, r.PROOF);
             add("dead-end", "warning", p, file, 0, 0,
-                "no option ever leads away from this page (reached " + reached + "); the reader can only quit");
+                "no option ever leads away from this page (reached " +
+                    (keys.empty() ? "at the start" : "with the keys: " + KEY_NAMES(keys)) + "); the reader can only quit");
+        }
         for (int32_t slot = 1; slot <= looked_at; ++slot) {
             const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
             if (PRESSED_KEY(o.KEY).empty()) continue;

@@ -55,11 +55,11 @@ json report_json(const CHECK_REPORT& r) {
     json pages = json::object(), options = json::object();
     for (int32_t p : r.PAGE_FILES) {
         const REACH_PAGE& rp = r.REACH.PAGES[size_t(p)];
-        pages[std::to_string(p)] = {{"reachable", verdict(rp.REACHABLE)}, {"keys", keys_json(rp.KEYS)}};
+        pages[std::to_string(p)] = {{"reachable", verdict(rp.REACHABLE)}, {"keys", keys_json(REACH_KEYS(r.REACH, rp.PROOF))}};
         for (int slot = 1; slot <= 4; ++slot) {
             const REACH_OPTION& ro = r.REACH.OPTIONS[size_t(p)][size_t(slot - 1)];
             options[std::to_string(p) + "." + std::to_string(slot)] = {{"taken", verdict(ro.TAKEN)},
-                                                                        {"keys", keys_json(ro.KEYS)}};
+                                                                        {"keys", keys_json(REACH_KEYS(r.REACH, ro.PROOF))}};
         }
     }
     out["reachability"] = {{"complete", r.REACH.COMPLETE}, {"states", r.REACH.STATES}, {"pages", pages},

@@ -74,14 +74,14 @@ TEST_F(Checker, ReachabilityIsExactWithTheShortestKeys) {
         {0, {}}, {1, {"a"}}, {2, {"a", "x", "b"}}, {3, {"a", "x", "b", "c"}}, {4, {"s"}}, {6, {"\b"}}};
     for (const auto& [page, expected] : keys) {
         EXPECT_EQ(r.REACH.PAGES[size_t(page)].REACHABLE, REACH_YES) << page;
-        EXPECT_EQ(r.REACH.PAGES[size_t(page)].KEYS, expected) << page;
+        EXPECT_EQ(REACH_KEYS(r.REACH, r.REACH.PAGES[size_t(page)].PROOF), expected) << page;
     }
     EXPECT_EQ(r.REACH.PAGES[5].REACHABLE, REACH_NO);
     EXPECT_TRUE(found(r, "unreachable-page", "story/Brindle/Assets/Pages/5.seq", 0)) << listing(r);
     EXPECT_TRUE(found(r, "option-shadowed", "story/Brindle/Assets/Pages/4.seq", 4)) << listing(r);
     const REACH_OPTION& b = r.REACH.OPTIONS[0][1];  // "b" needs page 1 played
     EXPECT_EQ(b.TAKEN, REACH_YES);
-    EXPECT_EQ(b.KEYS, (std::vector<std::string>{"a", "x", "b"}));
+    EXPECT_EQ(REACH_KEYS(r.REACH, b.PROOF), (std::vector<std::string>{"a", "x", "b"}));
     EXPECT_EQ(r.ERRORS, 0) << listing(r);
 
     // A search cut short decides nothing it did not see.
