@@ -29,5 +29,12 @@ void GFX_BUFFER_REPEAT(IMAGE*& SOURCE, IMAGE*& DEST);
 void GFX_BUFFER_WALLPAPER(const std::string& FILENAME, IMAGE*& DEST);
 // DEST is replaced by a translucent grey ghost of itself.
 void GFX_BUFFER_ALPHA(IMAGE*& DEST, int32_t A);
-// DEST becomes a seamless tile made from SOURCE, which is consumed.
+// DEST becomes a seamless tile made from SOURCE, which is consumed, with the
+// mask ".\<PROJECTSPACE>\Code\Assets\Sprites\alpha mask.png".
 void GFX_QUILTIFY(IMAGE* SOURCE, IMAGE*& DEST);
+// The same with the mask given as a buffer, stretched to SOURCE's size; each
+// mask pixel's whole value is the weight of SOURCE (0..255), 255 minus it that
+// of SOURCE shifted by half its size. SOURCE is consumed, MASK stays the
+// caller's; a null MASK ends the program with the null-pointer report. Needs
+// no open surface (its buffers are made as loaded pictures are).
+void GFX_QUILTIFY_MASK(IMAGE* SOURCE, IMAGE* MASK, IMAGE*& DEST);
