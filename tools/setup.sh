@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libx11-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev)
+          libbenchmark-dev libcli11-dev zlib1g-dev xvfb xauth xdotool imagemagick clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
