@@ -63,15 +63,20 @@ int main(int argc, char** argv) {
             report_failure(o.out_dir, "cannot make the folder: " + ec.message());
             process_exit(1);
         }
-        std::map<std::string, std::string> taken;  // output name -> the input that has it
+        std::map<std::string, std::string> taken;  // output name -> the input that makes it
         for (const std::string& in : o.files) {
-            const std::string name = file_name(in);
-            const std::string out = (fs::path(o.out_dir) / name).string();
+            const std::string name = file_name(in), preview = o.previews ? stem(in) + ".preview.png" : "";
             std::string why;
             if (name.empty()) why = "not a file name";
-            else if (auto [it, fresh] = taken.emplace(name, in); !fresh) why = "same name as " + it->second + ", whose tile is " + out;
+            for (const std::string& made : {name, preview})
+                if (why.empty() && !made.empty())
+                    if (auto it = taken.find(made); it != taken.end())
+                        why = "would write " + (fs::path(o.out_dir) / made).string() + ", as " + it->second + " does";
             if (why.empty()) {
-                tasks.push_back({in, out, o.previews ? (fs::path(o.out_dir) / (stem(in) + ".preview.png")).string() : "", ""});
+                taken.emplace(name, in);
+                if (!preview.empty()) taken.emplace(preview, in);
+                tasks.push_back({in, (fs::path(o.out_dir) / name).string(),
+                                 preview.empty() ? "" : (fs::path(o.out_dir) / preview).string(), ""});
                 continue;
             }
             report_failure(in, why);

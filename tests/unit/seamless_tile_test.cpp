@@ -53,6 +53,7 @@ TEST_F(SeamlessTile, TilesEqualTheLibraryTileMaker) {
         const int mw = 1 + int(noise(seed++) % 40), mh = 1 + int(noise(seed++) % 40);
         IMAGE* weights = make_image(mw, mh, [&](int, int) { return noise(seed++) & 0xFF; });
         ASSERT_TRUE(SavePNGFile(weights, LIBRARY_MASK, 1));
+        image_destroy(weights);
         std::string why;
         TileSettings settings;
         settings.mask = read_mask(LIBRARY_MASK, why);
