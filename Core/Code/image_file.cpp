@@ -5,12 +5,14 @@
 
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "platform/process.h"
 
 namespace {
-std::string g_last_result = "LoadImage initialized";
+// Each thread sees the reason for its own last failure.
+thread_local std::string g_last_result = "LoadImage initialized";
 
 // Widest picture whose row still fits a 20-bit pitch.
 constexpr int MAX_WIDTH = 262140;
@@ -76,6 +78,7 @@ struct Cache : std::vector<Cached> {
 };
 Cache g_cache;
 size_t g_cache_bytes = 0;
+std::mutex g_cache_lock;  // for g_cache and g_cache_bytes
 constexpr size_t CACHE_LIMIT = size_t(64) << 20;
 
 size_t bytes_of(const IMAGE* img) { return 32 + size_t(img->PITCH) * img->HEIGHT; }
@@ -89,6 +92,8 @@ IMAGE* copy_of(const IMAGE* img) {
 void remember(const std::string& path, const FileIdentity& id, const IMAGE* img) {
     const size_t size = bytes_of(img);
     if (size > CACHE_LIMIT / 4) return;
+    for (const Cached& c : g_cache)
+        if (c.path == path) return;  // another thread decoded it meanwhile
     while (!g_cache.empty() && g_cache_bytes + size > CACHE_LIMIT) {  // the oldest go first
         g_cache_bytes -= bytes_of(g_cache.front().img);
         image_destroy(g_cache.front().img);
@@ -109,13 +114,16 @@ IMAGE* LoadRGBAFile(const char* filename) {
     const std::string path = native_path(filename);
     FileIdentity id;
     const bool known = file_identity(path, id);
-    for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
-        if (it->path != path) continue;
-        if (known && it->id == id) return copy_of(it->img);
-        g_cache_bytes -= bytes_of(it->img);  // the file changed: decode it again
-        image_destroy(it->img);
-        g_cache.erase(it);
-        break;
+    {
+        std::lock_guard<std::mutex> hold(g_cache_lock);
+        for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+            if (it->path != path) continue;
+            if (known && it->id == id) return copy_of(it->img);
+            g_cache_bytes -= bytes_of(it->img);  // the file changed: decode it again
+            image_destroy(it->img);
+            g_cache.erase(it);
+            break;
+        }
     }
     std::string bytes;
     if (!file_read_all(filename, bytes)) {
@@ -124,7 +132,10 @@ IMAGE* LoadRGBAFile(const char* filename) {
     }
     IMAGE* img = decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     FileIdentity after;  // a file rewritten while it was read is not remembered
-    if (img && known && file_identity(path, after) && after == id) remember(path, id, img);
+    if (img && known && file_identity(path, after) && after == id) {
+        std::lock_guard<std::mutex> hold(g_cache_lock);
+        remember(path, id, img);
+    }
     return img;
 }
 

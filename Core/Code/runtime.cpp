@@ -6,8 +6,9 @@
 #include "platform/process.h"
 
 namespace {
-const char* g_module = "";
-const char* g_routine = "";
+// Per thread: the routine in scope is the one whose thread fails.
+thread_local const char* g_module = "";
+thread_local const char* g_routine = "";
 
 const char* error_text(int n) {
     switch (n) {

@@ -370,3 +370,46 @@ TEST_F(Gfx, ValidateDisplayWithAndWithoutASurface) {
     EXPECT_EQ(key_count(), 1);  // the key stays in the buffer
     EXPECT_EQ(px(surface_page(0), 1, 0), 0xFFF0F0F0u);  // the "Y" of the message, in colour 15
 }
+
+TEST_F(Gfx, QuiltifyMaskMatchesThePlainFormForAnyMask) {
+    // Masks within 0..255 take the four-pixel path, others the general form;
+    // both must give what the per-channel signed arithmetic gives, wrapping
+    // included. Widths 1 to 9 leave every remainder of the four-pixel steps.
+    const uint32_t odd_weights[] = {256u, 0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, 0x01000000u, 0xFFFFFF00u};
+    uint32_t seed = 1;
+    auto sizes = std::vector<std::pair<int, int>>{{1, 1}, {2, 2}, {3, 5}, {64, 48}, {131, 77}, {512, 256}};
+    for (int w = 1; w <= 9; ++w) sizes.push_back({w, 3});
+    for (auto [w, h] : sizes)
+        for (int kind = 0; kind < 3; ++kind) {
+            // kind 0: weights 0..255; 1: a few outside; 2: any 32-bit value.
+            const int mw = kind == 1 ? w : 1 + int(noise(seed++) % 19), mh = kind == 1 ? h : 1 + int(noise(seed++) % 13);
+            IMAGE* mask = make_image(mw, mh, [&](int, int) {
+                const uint32_t r = noise(seed++);
+                if (kind == 0) return r & 0xFF;
+                if (kind == 1) return r % 5 == 0 ? odd_weights[r / 5 % 6] : r & 0xFF;
+                return r;
+            });
+            IMAGE* kept = copy_of(mask);
+            IMAGE* pic = random_image(w, h, seed++);
+            IMAGE* l1 = copy_of(pic);
+            IMAGE* tile = nullptr;
+            GFX_QUILTIFY_MASK(pic, mask, tile);
+            IMAGE* m = image_create(w, h, 0);
+            GFX_BUFFER_STRETCH(mask, m);
+            IMAGE* l2 = image_create(w, h, 0);
+            const float hw = float(w / 2), hh = float(h / 2);
+            for (auto [x, y] : {std::pair{-hw, -hh}, {hw, -hh}, {-hw, hh}, {hw, hh}}) image_put(l2, x, y, l1, PUT_COPY);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t p1 = px(l1, x, y), p2 = px(l2, x, y), m1 = px(m, x, y), m2 = 255u - m1;
+                    uint32_t expect = 0;
+                    for (int sh = 0; sh < 32; sh += 8) {
+                        const int64_t sum = int64_t((p1 >> sh) & 0xFF) * int32_t(m1) + int64_t((p2 >> sh) & 0xFF) * int32_t(m2);
+                        expect |= (uint32_t(int32_t(uint32_t(sum)) / 255) & 0xFF) << sh;  // wraps as 32-bit
+                    }
+                    ASSERT_EQ(px(tile, x, y), expect) << w << "x" << h << " kind " << kind << " at " << x << "," << y;
+                }
+            EXPECT_TRUE(same_pixels(mask, kept));  // the caller's mask is left as it was
+            for (IMAGE* b : {l1, l2, m, tile, mask, kept}) image_destroy(b);
+        }
+}

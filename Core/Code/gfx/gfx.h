@@ -52,3 +52,9 @@ void GFX_BUFFER_ALPHA(IMAGE*& DEST, int32_t A);
 // SOURCE with the mask ASSET_PATH("\Code\Assets\Sprites\alpha mask.png"),
 // owned by the caller. SOURCE is consumed (destroyed).
 void GFX_QUILTIFY(IMAGE* SOURCE, IMAGE*& DEST);
+// The same with the mask given as a buffer, stretched to SOURCE's size; each
+// mask pixel's whole value is the weight of SOURCE (0..255), 255 minus it that
+// of SOURCE shifted by half its size. SOURCE is consumed, MASK stays the
+// caller's; a null MASK ends the program with the null-pointer report. Needs
+// no open surface (its buffers are made as loaded pictures are).
+void GFX_QUILTIFY_MASK(IMAGE* SOURCE, IMAGE* MASK, IMAGE*& DEST);

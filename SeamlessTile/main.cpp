@@ -1,0 +1,108 @@
+// seamless-tile: makes pictures into tiles that repeat without a seam, with
+// the core library's tile maker, from the command line.
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "batch.h"
+#include "options.h"
+#include "picture_io.h"
+#include "platform/process.h"
+#include "runtime.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string file_name(const std::string& path) { return fs::path(path).filename().string(); }
+
+std::string stem(const std::string& path) { return fs::path(path).stem().string(); }
+
+// True when both paths name one existing file.
+bool same_file(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    ROUTINE("Seamless Tile", "main");
+    Options o;
+    const int status = parse_options(argc, argv, o);
+    if (status >= 0) return status;
+    // Picture-sized blocks come and go several times per picture: keep them
+    // in the heap for reuse rather than mapping fresh pages for each.
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+
+    TileSettings settings;
+    settings.shape = o.shape == "diamond" ? MaskShape::diamond : o.shape == "square" ? MaskShape::square : MaskShape::radial;
+    settings.blend = o.blend;
+    settings.report = o.report;
+    settings.png.effort = o.small ? PngEffort::small : PngEffort::fast;
+    if (!o.mask.empty()) {
+        std::string why;
+        settings.mask = read_mask(o.mask, why);
+        if (!settings.mask) {
+            report_failure(o.mask, why);
+            process_exit(1);
+        }
+    }
+
+    std::vector<TileTask> tasks;
+    size_t refused = 0;
+    if (o.out_dir.empty()) {
+        tasks.push_back({o.files[0], o.files[1], o.preview, o.save_mask});
+    } else {
+        std::error_code ec;
+        fs::create_directories(o.out_dir, ec);
+        if (ec) {
+            report_failure(o.out_dir, "cannot make the folder: " + ec.message());
+            process_exit(1);
+        }
+        std::map<std::string, std::string> taken;  // output name -> the input that makes it
+        for (const std::string& in : o.files) {
+            const std::string name = file_name(in), preview = o.previews ? stem(in) + ".preview.png" : "";
+            std::string why;
+            if (name.empty()) why = "not a file name";
+            for (const std::string& made : {name, preview})
+                if (why.empty() && !made.empty())
+                    if (auto it = taken.find(made); it != taken.end())
+                        why = "would write " + (fs::path(o.out_dir) / made).string() + ", as " + it->second + " does";
+            if (why.empty()) {
+                taken.emplace(name, in);
+                if (!preview.empty()) taken.emplace(preview, in);
+                tasks.push_back({in, (fs::path(o.out_dir) / name).string(),
+                                 preview.empty() ? "" : (fs::path(o.out_dir) / preview).string(), ""});
+                continue;
+            }
+            report_failure(in, why);
+            ++refused;
+        }
+    }
+    // A tile never replaces its own picture.
+    std::vector<TileTask> runnable;
+    for (const TileTask& t : tasks) {
+        if (same_file(t.input, t.output) || same_file(t.input, t.preview) || same_file(t.input, t.save_mask)) {
+            report_failure(t.input, "the output would replace the picture itself");
+            ++refused;
+        } else {
+            runnable.push_back(t);
+        }
+    }
+
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    unsigned jobs = o.jobs ? o.jobs : cores;
+    // One picture: its PNG encoding shares the cores. Several: the pictures do.
+    settings.png.threads = o.out_dir.empty() ? cores : 1;
+    if (o.out_dir.empty()) jobs = 1;
+    std::vector<std::string> reports;
+    const size_t failed = run_batch(runnable, settings, jobs, !o.out_dir.empty() && ::isatty(STDERR_FILENO), reports);
+    for (const std::string& line : reports)
+        if (!line.empty()) std::printf("%s\n", line.c_str());
+    image_destroy(settings.mask);
+    process_exit(failed + refused ? 1 : 0);
+}
