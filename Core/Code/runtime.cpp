@@ -33,8 +33,8 @@ const char* error_text(int n) {
     }
 }
 
-int g_catch_depth = 0;
-bool g_out_of_memory = false;
+thread_local int g_catch_depth = 0;  // a catch on one thread says nothing of another
+thread_local bool g_out_of_memory = false;
 
 // Every failed allocation in the program ends in the system's own report,
 // never thrown: whoever asked for the memory cannot go on.
