@@ -245,7 +245,7 @@ void Checker::check_interface() {
 void Checker::check_text(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src) {
     const std::string file = src ? file_of(*src) : "";
     const int32_t p = page.INDEX;
-    const int64_t title_room = 40 - TITLE_COLUMN(page.CAPTION, COMPOSITION_W) + 1;
+    const int64_t title_room = 40 - TITLE_COLUMN(page.CAPTION, COMPOSITION_W);  // glyphs wholly on the bar
     if (int64_t(page.CAPTION.size()) > title_room)
         add("title-cut", "warning", p, file, line_of(src, FIELD_CAPTION), 0,
             "the title is " + std::to_string(page.CAPTION.size()) + " characters; the bar shows " +
@@ -399,6 +399,15 @@ void Checker::check_reach(int64_t max_states) {
         const PAGE_SOURCE* src = source_of_.count(p) ? source_of_[p] : nullptr;
         const std::string file = src ? file_of(*src) : "";
         const REACH_PAGE& r = reach.PAGES[size_t(p)];
+        // The option bar at its fullest: every option that can ever be offered.
+        bool shown[5] = {};
+        for (int32_t slot = 1; slot <= 4; ++slot)
+            shown[slot] = r.REACHABLE != REACH_YES || reach.OPTIONS[size_t(p)][size_t(slot - 1)].AVAILABLE != REACH_NO;
+        const auto bar = WRAP_LINES(OPTIONS_TEXT(page, shown), BAR_COLUMNS);
+        if (bar.size() > size_t(OPTION_ROWS))
+            add("options-cut", "warning", p, file, line_of(src, FIELD_KEY, 1), 0,
+                "the option bar wraps to " + std::to_string(bar.size()) + " lines; it shows " +
+                    std::to_string(OPTION_ROWS) + ", so " + quoted(bar[OPTION_ROWS], 30) + " and after are not seen");
         if (r.REACHABLE == REACH_NO) {
             add("unreachable-page", "warning", p, file, 0, 0, "no reader can reach page " + std::to_string(p));
             continue;

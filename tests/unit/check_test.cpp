@@ -93,3 +93,18 @@ TEST_F(Checker, ReachabilityIsExactWithTheShortestKeys) {
                             [](const DIAGNOSTIC& d) { return d.NAME == "unreachable-page"; }),
               0);
 }
+
+TEST_F(Checker, TextThatDoesNotFitItsBar) {
+    fs::create_directories("story/Brindle/Assets");
+    fs::copy(SHIPPED_ASSETS / "Fonts", "story/Brindle/Assets/Fonts", fs::copy_options::recursive);
+    fs::copy(SHIPPED_ASSETS / "Sprites", "story/Brindle/Assets/Sprites", fs::copy_options::recursive);
+    const std::string caption(36, 'c');  // four of these need four lines of the option bar
+    write("story/Brindle/Assets/Pages/0.seq", std::string(40, 'T') + "\n0,0,crossroads\n" + "a,0,0," + caption +
+                                                "\nb,0,0," + caption + "\nc,0,0," + caption + "\nd,0,0," + caption + "\n");
+    write("story/Brindle/Assets/Pages/1.seq", std::string(39, 'T') + "\n0,0,crossroads\na,0,0,Fits\n,,,\n,,,\n,,,\n");
+    const CHECK_REPORT r = CHECK_STORY("story", 1000);
+    EXPECT_TRUE(found(r, "title-cut", "story/Brindle/Assets/Pages/0.seq", 1)) << listing(r);
+    EXPECT_TRUE(found(r, "options-cut", "story/Brindle/Assets/Pages/0.seq", 3)) << listing(r);
+    EXPECT_FALSE(found(r, "title-cut", "story/Brindle/Assets/Pages/1.seq", 1)) << listing(r);
+    EXPECT_FALSE(found(r, "options-cut", "story/Brindle/Assets/Pages/1.seq", 3)) << listing(r);
+}
