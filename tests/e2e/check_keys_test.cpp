@@ -2,6 +2,7 @@
 // its keys pressed in Brindle end on that page.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "../fixtures/reach_story.h"
@@ -59,4 +60,35 @@ TEST(CheckerKeys, EveryReachablePageIsReachedByItsKeysInThePlayer) {
     }
     EXPECT_EQ(played, 6);
     fs::remove_all(root);
+}
+
+TEST(CheckerCommand, ExitStatusesAndConventions) {
+    const std::string tool = (bin_dir() / "brindle-story").string();
+    std::string out;
+    EXPECT_EQ(shell("", tool + " --help", &out), 0);
+    EXPECT_NE(out.find("check"), std::string::npos);
+    EXPECT_EQ(shell("", tool + " check --help", &out), 0);
+    EXPECT_NE(out.find("--max-states"), std::string::npos);
+    EXPECT_EQ(shell("", tool + " --version", &out), 0);
+    EXPECT_NE(out.find("brindle-story "), std::string::npos);
+    EXPECT_EQ(shell("", tool + " check --frobnicate 2>&1", &out), 2);
+    EXPECT_NE(out.find("--frobnicate"), std::string::npos) << out;
+    EXPECT_EQ(shell("", tool + " check /nonexistent/story 2>&1", &out), 2);
+    EXPECT_NE(out.find("/nonexistent/story"), std::string::npos) << out;
+    // The sample story has no error; one wrong destination is one, and status 1.
+    EXPECT_EQ(shell("", tool + " check '" + source_dir().string() + "'", &out), 0) << out;
+    const fs::path copy = temp_dir("broken");
+    fs::copy(source_dir() / "Brindle", copy / "Brindle", fs::copy_options::recursive);
+    std::ofstream(copy / "Brindle/Assets/Pages/0 crossroads.seq", std::ios::app) << "\n";
+    {
+        std::ifstream in(copy / "Brindle/Assets/Pages/0 crossroads.seq");
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        text.replace(text.find("n, 1, 0"), 7, "n, 91, 0");
+        std::ofstream(copy / "Brindle/Assets/Pages/0 crossroads.seq", std::ios::binary) << text;
+    }
+    EXPECT_EQ(shell("", "NO_COLOR=1 " + tool + " check '" + copy.string() + "'", &out), 1);
+    EXPECT_NE(out.find("0 crossroads.seq:3: error: missing-destination: option 'n' leads to page 91"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("\033["), std::string::npos);  // no colour off a terminal
+    fs::remove_all(copy);
 }
