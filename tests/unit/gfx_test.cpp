@@ -271,6 +271,30 @@ TEST_F(Gfx, RepeatFillWallpaperAndGhost) {
     image_destroy(g);
 }
 
+namespace {
+// The tile worked out pixel by pixel: the mask stretched to the picture, the
+// picture shifted by half its size (four copies, the later winning), and each
+// channel (p1 * m + p2 * (255 - m)) / 255 in signed 32-bit arithmetic that
+// wraps for weights outside 0..255.
+IMAGE* tile_by_pixels(IMAGE* pic, IMAGE* mask) {
+    const int w = int(pic->WIDTH), h = int(pic->HEIGHT);
+    Image m(image_create(w, h, 0)), l2(image_create(w, h, 0));
+    IMAGE* stretched = m.get();
+    GFX_BUFFER_STRETCH(mask, stretched);
+    const float hw = float(w / 2), hh = float(h / 2);
+    for (auto [x, y] : {std::pair{-hw, -hh}, {hw, -hh}, {-hw, hh}, {hw, hh}}) image_put(l2.get(), x, y, pic, PUT_COPY);
+    return make_image(w, h, [&](int x, int y) {
+        const uint32_t p1 = px(pic, x, y), p2 = px(l2.get(), x, y), m1 = px(m.get(), x, y), m2 = 255u - m1;
+        uint32_t expect = 0;
+        for (int sh = 0; sh < 32; sh += 8) {
+            const int64_t sum = int64_t((p1 >> sh) & 0xFF) * int32_t(m1) + int64_t((p2 >> sh) & 0xFF) * int32_t(m2);
+            expect |= (uint32_t(int32_t(uint32_t(sum)) / 255) & 0xFF) << sh;
+        }
+        return expect;
+    });
+}
+}  // namespace
+
 TEST_F(Gfx, QuiltifyWorkedValues) {
     PROJECTSPACE = "Demo";
     // m = 128: black over white gives 0xFF7F7F7F.
@@ -331,26 +355,10 @@ TEST_F(Gfx, QuiltifyMatchesThePixelByPixelForm) {
     SavePNGFile(mask, "Demo/Code/Assets/Sprites/alpha mask.png", 1);
     for (auto [w, h] : {std::pair{17, 9}, {32, 32}, {1, 1}, {2, 3}}) {
         IMAGE* pic = random_image(w, h, uint32_t(w * h));
-        IMAGE* l1 = copy_of(pic);
+        Image expected(tile_by_pixels(pic, mask));
         IMAGE* tile = nullptr;
-        GFX_QUILTIFY(pic, tile);
-        IMAGE* m = image_create(w, h, 0);
-        GFX_BUFFER_STRETCH(mask, m);
-        IMAGE* l2 = image_create(w, h, 0);
-        const float hw = float(w / 2), hh = float(h / 2);
-        for (auto [x, y] : {std::pair{-hw, -hh}, {hw, -hh}, {-hw, hh}, {hw, hh}}) image_put(l2, x, y, l1, PUT_COPY);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                uint32_t p1 = pixel_get(l1, float(x), float(y)), p2 = pixel_get(l2, float(x), float(y));
-                int32_t m1 = int32_t(pixel_get(m, float(x), float(y))), m2 = 255 - m1;
-                uint32_t expect = 0;
-                for (int sh = 0; sh < 32; sh += 8)
-                    expect |= (uint32_t((int32_t((p1 >> sh) & 0xFF) * m1 + int32_t((p2 >> sh) & 0xFF) * m2) / 255) & 0xFF) << sh;
-                ASSERT_EQ(px(tile, x, y), expect) << x << "," << y;
-            }
-        image_destroy(l1);
-        image_destroy(l2);
-        image_destroy(m);
+        GFX_QUILTIFY(pic, tile);  // the mask read from its file
+        EXPECT_TRUE(same_pixels(tile, expected.get())) << w << "x" << h;
         image_destroy(tile);
     }
     image_destroy(mask);
@@ -391,25 +399,11 @@ TEST_F(Gfx, QuiltifyMaskMatchesThePlainFormForAnyMask) {
             });
             IMAGE* kept = copy_of(mask);
             IMAGE* pic = random_image(w, h, seed++);
-            IMAGE* l1 = copy_of(pic);
+            Image expected(tile_by_pixels(pic, mask));
             IMAGE* tile = nullptr;
             GFX_QUILTIFY_MASK(pic, mask, tile);
-            IMAGE* m = image_create(w, h, 0);
-            GFX_BUFFER_STRETCH(mask, m);
-            IMAGE* l2 = image_create(w, h, 0);
-            const float hw = float(w / 2), hh = float(h / 2);
-            for (auto [x, y] : {std::pair{-hw, -hh}, {hw, -hh}, {-hw, hh}, {hw, hh}}) image_put(l2, x, y, l1, PUT_COPY);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x) {
-                    const uint32_t p1 = px(l1, x, y), p2 = px(l2, x, y), m1 = px(m, x, y), m2 = 255u - m1;
-                    uint32_t expect = 0;
-                    for (int sh = 0; sh < 32; sh += 8) {
-                        const int64_t sum = int64_t((p1 >> sh) & 0xFF) * int32_t(m1) + int64_t((p2 >> sh) & 0xFF) * int32_t(m2);
-                        expect |= (uint32_t(int32_t(uint32_t(sum)) / 255) & 0xFF) << sh;  // wraps as 32-bit
-                    }
-                    ASSERT_EQ(px(tile, x, y), expect) << w << "x" << h << " kind " << kind << " at " << x << "," << y;
-                }
+            ASSERT_TRUE(same_pixels(tile, expected.get())) << w << "x" << h << " kind " << kind;
             EXPECT_TRUE(same_pixels(mask, kept));  // the caller's mask is left as it was
-            for (IMAGE* b : {l1, l2, m, tile, mask, kept}) image_destroy(b);
+            for (IMAGE* b : {tile, mask, kept}) image_destroy(b);
         }
 }
