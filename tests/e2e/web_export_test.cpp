@@ -50,6 +50,7 @@ bool player_built() { return fs::exists(bin_dir() / "brindle-web-player.html"); 
 TEST(WebExport, OnlyWhatTheStoryUsesAndNothingFromOutsideItsAssets) {
     if (!player_built()) GTEST_SKIP() << "the web player is not built (Emscripten missing)";
     const fs::path root = temp_dir("web-uses");
+    fs::create_directories(root / "Brindle");
     fs::copy(source_dir() / "Brindle" / "Assets", root / "Brindle" / "Assets", fs::copy_options::recursive);
     const fs::path assets = root / "Brindle" / "Assets";
     fs::copy_file(assets / "Sprites" / "item" / "apple.png", assets / "Sprites" / "item" / "unused.png");
@@ -86,6 +87,7 @@ TEST(WebExport, OnlyWhatTheStoryUsesAndNothingFromOutsideItsAssets) {
 
 TEST(WebExport, FailuresLeaveNoFile) {
     const fs::path root = temp_dir("web-fail");
+    fs::create_directories(root / "Brindle");
     fs::copy(source_dir() / "Brindle" / "Assets", root / "Brindle" / "Assets", fs::copy_options::recursive);
     std::string out;
     // Usage: no page named, no story there.

@@ -81,7 +81,11 @@ export async function serve(dir) {
     fs.createReadStream(file).pipe(res);
   });
   await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((r) => server.close(r)) };
+  const close = () => new Promise((resolve) => {
+    server.close(resolve);
+    server.closeAllConnections();  // a browser's kept-alive connection would hold the close
+  });
+  return { url: `http://127.0.0.1:${server.address().port}/`, close };
 }
 
 export function fileUrl(file) {
