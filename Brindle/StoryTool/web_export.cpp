@@ -99,7 +99,8 @@ WEB_STORY WEB_STORY_FILES(const std::string& folder) {
     const fs::path assets = fs::canonical(root / "Brindle" / "Assets", ec);
     std::set<std::string> seen, outside;
     for (const std::string& path : wanted) {
-        if (!file_readable(path)) continue;
+        if (!file_readable(path) || path.size() <= prefix.size() + 1 || path.compare(0, prefix.size(), prefix) != 0)
+            continue;
         // As the page sees it: under Brindle/, with any "." and ".." worked out.
         const fs::path relative = (fs::path("Brindle") / native_path(path.substr(prefix.size() + 1))).lexically_normal();
         const fs::path real = fs::canonical(native_path(path), ec);
