@@ -149,7 +149,14 @@ const PUPPETEER_KEYS = { tab: "Tab", backspace: "Backspace", space: "Space", ent
                          up: "ArrowUp", down: "ArrowDown", left: "ArrowLeft", right: "ArrowRight" };
 export async function press(page, name) {
   const before = await page.evaluate(() => window.brindle.presents);
-  await page.keyboard.press(PUPPETEER_KEYS[name] || name);
+  const ctrl = /^ctrl\+([a-z])$/.exec(name);
+  if (ctrl) {
+    await page.keyboard.down("Control");
+    await page.keyboard.press(ctrl[1]);
+    await page.keyboard.up("Control");
+  } else {
+    await page.keyboard.press(PUPPETEER_KEYS[name] || name.replace(/^f(\d+)$/, "F$1"));
+  }
   await page.waitForFunction((n) => window.brindle.presents > n || window.brindle.mode === "ended" ||
                                     window.brindle.mode === "stopped", { timeout: 10000 }, before);
 }

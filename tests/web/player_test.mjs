@@ -92,3 +92,31 @@ test("the page holds only what the story uses, and scales by whole steps", async
   assert.equal(await tab.$eval("#screen", (c) => getComputedStyle(c).imageRendering), "pixelated");
   await tab.close();
 });
+
+test("the extended keys and Ctrl with a letter reach the story as the desktop's keys", async () => {
+  // Page 0's options taken by the up arrow, Ctrl+N and F5 instead of letters.
+  const root = path.join(dir, "keys");
+  fs.cpSync(path.join(web.SOURCE_DIR, "Brindle/Assets"), path.join(root, "Brindle/Assets"), { recursive: true });
+  const start = path.join(root, "Brindle/Assets/Pages/0 crossroads.seq");
+  const text = fs.readFileSync(start, "latin1").replace("\nn, 1,", "\n\xFFH, 1,").replace("\ne, 2,", "\n\x0E, 2,")
+    .replace("\nw, 3,", "\n\xFF?, 3,");
+  fs.writeFileSync(start, text, "latin1");
+  const html = path.join(dir, "keys.html");
+  const made = web.brindleStory(["web", root, "-o", html]);
+  assert.equal(made.status, 0, made.stderr);
+  const keys = ["up", "b", "ctrl+n", "b", "f5", "down", "ctrl+b", "f1"];
+  const native = web.referenceFrames(root, keys);
+  assert.equal(native.frames.length, keys.length + 1, native.report);
+  const { page, problems } = await web.openStory(browser, web.fileUrl(html));
+  const pages = [];
+  for (let i = 0; i < keys.length; ++i) {
+    await web.press(page, keys[i]);
+    assert.equal(web.difference(await web.canvasPixels(page), native.frames[i + 1]), null, `after ${keys[i]}`);
+  }
+  // The keys moved the reader: the village, the meadow and the woods were shown.
+  assert.notEqual(web.difference(native.frames[1], native.frames[0]), null);
+  assert.notEqual(web.difference(native.frames[3], native.frames[1]), null);
+  assert.notEqual(web.difference(native.frames[5], native.frames[3]), null);
+  assert.deepEqual(problems, []);
+  await page.close();
+});
