@@ -11,30 +11,44 @@ mode=${1:-}
 
 packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev)
 case "$mode" in
-  --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick) ;;
+  --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
+                     emscripten chromium) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   "") ;;
   *) echo "usage: tools/setup.sh [--tests | --fuzz]" >&2; exit 2 ;;
 esac
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
 jobs=$(nproc)
+if [ "$mode" != "--fuzz" ] && ! command -v emcmake >/dev/null; then
+  echo "Emscripten is not installed: the web player is not built (brindle-story web says so)"
+fi
+if [ "$mode" = "--tests" ]; then
+  # The browser tests' driver, exactly as tests/web/package-lock.json pins it.
+  command -v npm >/dev/null || { $sudo apt-get install -y -qq --no-install-recommends npm >/dev/null; }
+  if [ ! -f tests/web/node_modules/.package-lock.json ] ||
+     [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
+    npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+  fi
+fi
 if [ "$mode" = "--fuzz" ]; then
   exit 0
 elif [ "$mode" = "--tests" ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON -DBUILD_BENCH=ON >/dev/null
   cmake --build build -j "$jobs"
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DBUILD_TESTING=ON -DBUILD_BENCH=OFF >/dev/null
+  web=""
+  [ -f build/bin/brindle-web-player.html ] && web="-DWEB_PLAYER_PREBUILT=$PWD/build/bin/brindle-web-player.html"
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DBUILD_TESTING=ON -DBUILD_BENCH=OFF $web >/dev/null
   cmake --build build-asan -j "$jobs"
 else
   # A build folder that already has the tests keeps them.

@@ -469,6 +469,12 @@ std::string STORY_FILE(const std::string& folder, const std::string& relative) {
     return folder.back() == '/' ? folder + relative : folder + "/" + relative;
 }
 
+std::string DIAGNOSTIC_PLACE(const CHECK_REPORT& report, const DIAGNOSTIC& d) {
+    std::string where = d.FILE.empty() ? STORY_FILE(report.FOLDER, "Brindle/Assets/Pages") : d.FILE;
+    if (d.LINE > 0) where += ":" + std::to_string(d.LINE);
+    return where;
+}
+
 CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states) {
     CHECK_REPORT report;
     report.FOLDER = folder.empty() ? "." : folder;

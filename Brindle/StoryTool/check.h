@@ -33,3 +33,6 @@ CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states);
 // The path of a file of the story as an author's tools will find it from
 // the current folder: the story folder joined to `relative` ("Brindle/...").
 std::string STORY_FILE(const std::string& folder, const std::string& relative);
+// Where a finding points, as the checker prints it: "file:line", the file
+// alone, or the pages folder for a finding about the whole story.
+std::string DIAGNOSTIC_PLACE(const CHECK_REPORT& report, const DIAGNOSTIC& d);

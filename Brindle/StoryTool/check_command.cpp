@@ -73,10 +73,8 @@ void print_human(const CHECK_REPORT& r) {
     const char* no_color = std::getenv("NO_COLOR");
     const bool color = isatty(STDOUT_FILENO) && !(no_color && *no_color);
     auto paint = [&](const char* code, const std::string& s) { return color ? "\033[" + std::string(code) + "m" + s + "\033[0m" : s; };
-    const std::string pages_dir = STORY_FILE(r.FOLDER, "Brindle/Assets/Pages");
     for (const DIAGNOSTIC& d : r.DIAGNOSTICS) {
-        std::string where = d.FILE.empty() ? pages_dir : d.FILE;
-        if (d.LINE > 0) where += ":" + std::to_string(d.LINE);
+        const std::string where = DIAGNOSTIC_PLACE(r, d);
         const char* tone = d.SEVERITY == "error" ? "1;31" : d.SEVERITY == "warning" ? "1;35" : "1;36";
         std::printf("%s: %s: %s: %s\n", paint("1", where).c_str(), paint(tone, d.SEVERITY).c_str(), d.NAME.c_str(),
                     d.MESSAGE.c_str());
