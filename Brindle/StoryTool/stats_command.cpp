@@ -21,10 +21,13 @@ struct Options {
 
 double minutes(int64_t words) { return double(words) / WORDS_PER_MINUTE; }
 
-std::string pages_text(const std::vector<int32_t>& pages, const char* joint) {
-    std::string s;
-    for (int32_t p : pages) s += (s.empty() ? "" : joint) + std::to_string(p);
-    return s;
+// "45 s" under a minute, "2.5 min" from there on.
+std::string reading_time(int64_t words) {
+    char buf[32];
+    const double m = minutes(words);
+    if (m < 1) std::snprintf(buf, sizeof buf, "%.0f s", m * 60);
+    else std::snprintf(buf, sizeof buf, "%.1f min", m);
+    return buf;
 }
 
 json route_json(const STATS_ROUTE& r) {
@@ -60,9 +63,32 @@ json stats_json(const STORY_STATS& s) {
     return out;
 }
 
+// A long list shortened in the middle: the first ten, "...", the last five.
+template <class T>
+std::vector<std::string> shortened(const std::vector<T>& items, std::string (*text)(const T&)) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items.size() > 16 && i == 10) {
+            out.push_back("...");
+            i = items.size() - 6;
+            continue;
+        }
+        out.push_back(text(items[i]));
+    }
+    return out;
+}
+std::string page_number(const int32_t& p) { return std::to_string(p); }
+std::string key_name(const std::string& k) { return KEY_NAME(k); }
+
+std::string joined(const std::vector<std::string>& parts, const char* joint) {
+    std::string s;
+    for (const std::string& p : parts) s += (s.empty() ? "" : joint) + p;
+    return s;
+}
+
 std::string route_text(const STATS_ROUTE& r) {
-    return std::to_string(r.moves()) + (r.moves() == 1 ? " move" : " moves") + " (pages " + pages_text(r.PAGES, " > ") +
-           "; keys: " + KEY_NAMES(r.KEYS) + ")";
+    return std::to_string(r.moves()) + (r.moves() == 1 ? " move" : " moves") + " (pages " +
+           joined(shortened(r.PAGES, page_number), " > ") + "; keys: " + joined(shortened(r.KEYS, key_name), " ") + ")";
 }
 
 void print_human(const STORY_STATS& s) {
@@ -88,9 +114,9 @@ void print_human(const STORY_STATS& s) {
     if (s.PLAYED) {
         const STATS_ROUTE& a = s.SHORTEST_PLAY;
         const STATS_ROUTE& b = s.LONGEST_PLAY;
-        std::printf("  shortest play: %.1f min (%lld words over %zu pages, ending at page %d)\n", minutes(a.WORDS),
+        std::printf("  shortest play: %s (%lld words over %zu pages, ending at page %d)\n", reading_time(a.WORDS).c_str(),
                     static_cast<long long>(a.WORDS), a.PAGES.size(), a.PAGES.back());
-        std::printf("  longest play:  %.1f min (%lld words over %zu pages, ending at page %d)\n", minutes(b.WORDS),
+        std::printf("  longest play:  %s (%lld words over %zu pages, ending at page %d)\n", reading_time(b.WORDS).c_str(),
                     static_cast<long long>(b.WORDS), b.PAGES.size(), b.PAGES.back());
     } else {
         std::printf("  no loop-free route reaches an ending\n");
@@ -105,7 +131,7 @@ void print_human(const STORY_STATS& s) {
         }
         const std::string name = group == 2 ? (f.CLASS.empty() ? "(no class) " : f.CLASS + " = ") + f.NAME : f.NAME;
         std::printf("  %-18s %d appearance%s (page%s %s)\n", name.c_str(), f.APPEARANCES, f.APPEARANCES == 1 ? "" : "s",
-                    f.PAGES.size() == 1 ? "" : "s", pages_text(f.PAGES, ", ").c_str());
+                    f.PAGES.size() == 1 ? "" : "s", joined(shortened(f.PAGES, page_number), ", ").c_str());
     }
 }
 }  // namespace

@@ -36,7 +36,7 @@ bool is_ending(const STORY_PAGE_TYPE& page) {
     if (page.INDEX == 0) return false;
     for (int32_t slot = 1; slot <= 4; ++slot) {
         const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
-        if (!PRESSED_KEY(o.KEY).empty() && o.DEST != 0) return false;
+        if (!PRESSED_KEY(o.KEY).empty() && o.DEST != 0 && o.DEST != page.INDEX) return false;
     }
     return true;
 }

@@ -2,7 +2,7 @@
 // and what appears where, and how long a play takes to read.
 //
 // An ending is a page (not page 0) whose options, as far as a key press
-// gives them, all lead back to page 0, or which has none. A route is a
+// gives them, all lead back to page 0 or nowhere (to the page itself). A route is a
 // loop-free play from the start: every move an option the engine itself
 // would choose (conditions included) from what the route has played so far,
 // no page twice. Routes are followed depth first within a budget of steps;
