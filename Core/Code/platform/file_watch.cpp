@@ -1,6 +1,7 @@
 #include "file_watch.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -63,6 +64,7 @@ public:
             return false;
         }
         thread_ = std::thread([this] { run(); });
+        pthread_setname_np(thread_.native_handle(), "file watch");  // as tools such as top show it
         return true;
     }
 
