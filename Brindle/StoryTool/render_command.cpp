@@ -61,6 +61,7 @@ int run(const Options& o) {
         std::vector<std::string> notes;
         IMAGE* sheet = CONTACT_SHEET(reach, o.columns, notes);
         for (const std::string& n : notes) std::fprintf(stderr, "brindle-story: %s\n", n.c_str());
+        if (!sheet) std::fprintf(stderr, "brindle-story: a contact sheet of this many pages is too large for one picture\n");
         const bool written = sheet && save(sheet, o.sheet);
         image_destroy(sheet);
         if (written)
