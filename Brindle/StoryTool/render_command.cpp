@@ -50,6 +50,9 @@ int run(const Options& o) {
         request.KEYS_GIVEN = true;
     }
     screen_open(640, 480, 32, 16, 0, 0);
+    struct Closer {
+        ~Closer() { STORY_CLOSE(); }  // every layer and picture released, however this ends
+    } closer;
     REACH_RESULT reach;
     const STORY_RESULT opened = RENDER_OPEN(o.folder, o.max_states, reach);
     if (!opened.ok) {
