@@ -11,7 +11,7 @@ mode=${1:-}
 
 packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev)
 case "$mode" in
-  --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick) ;;
+  --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick emscripten) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   "") ;;
   *) echo "usage: tools/setup.sh [--tests | --fuzz]" >&2; exit 2 ;;

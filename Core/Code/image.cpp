@@ -99,7 +99,7 @@ int image_put(IMAGE* target, float x, float y, IMAGE* source, float sx1, float s
                     std::memcpy(d, s, size_t(n) * 4);
                 break;
             case PUT_ALPHA:
-                for (int64_t i = 0; i < n; ++i) d[i] = blend_pixel(d[i], s[i]);
+                blend_row(d, s, size_t(n));
                 break;
             case PUT_AND:
                 for (int64_t i = 0; i < n; ++i) d[i] &= s[i];
