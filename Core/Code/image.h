@@ -64,6 +64,9 @@ inline uint32_t blend_pixel(uint32_t d, uint32_t s) {
 // Uses the fastest form this machine has (chosen once, at start).
 void blend_row(uint32_t* d, const uint32_t* s, size_t n);
 
+// Each of the n pixels of s twice: d receives 2 * n pixels. d and s must not overlap.
+void double_row(uint32_t* d, const uint32_t* s, size_t n);
+
 // The forms of blend_row, each bit-identical to the scalar one.
 enum BLEND_FORM { BLEND_SCALAR, BLEND_SSE2, BLEND_AVX2, BLEND_SIMD128, BLEND_FORMS };
 const char* blend_form_name(BLEND_FORM form);

@@ -2,10 +2,6 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__x86_64__)
-#include <emmintrin.h>
-#endif
-
 #include "gfx.h"
 #include "runtime.h"
 #include "string_support.h"
@@ -18,23 +14,16 @@ enum class Columns { SAME, DOUBLED, MAPPED };
 
 void stretch_row(uint32_t* d, const uint32_t* s, const std::vector<uint32_t>& col, Columns kind) {
     const size_t dw = col.size();
-    size_t x = 0;
     switch (kind) {
         case Columns::SAME:
             std::memcpy(d, s, dw * 4);
             return;
-        case Columns::DOUBLED:
-#if defined(__x86_64__)
-            for (; x + 8 <= dw; x += 8) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x / 2));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_unpacklo_epi32(v, v));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x + 4), _mm_unpackhi_epi32(v, v));
-            }
-#endif
-            for (; x < dw; ++x) d[x] = s[x / 2];
+        case Columns::DOUBLED:  // an odd width ends on the first half of a pair
+            double_row(d, s, dw / 2);
+            if (dw % 2) d[dw - 1] = s[dw / 2];
             return;
         case Columns::MAPPED:
-            for (; x < dw; ++x) d[x] = s[col[x]];
+            for (size_t x = 0; x < dw; ++x) d[x] = s[col[x]];
             return;
     }
 }
