@@ -94,6 +94,7 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode) {
 
 STORY_RESULT STORY_RESTART() {
     if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
+    LAYERS_DROP_CACHE();
     for (IMAGE*& img : DISPOUT.raw()) {
         image_destroy(img);
         img = nullptr;
@@ -136,6 +137,8 @@ void STORY_CLOSE() {
     STORY_RESET();
     g_open = false;
 }
+
+void STORY_DROP_CACHES() { LAYERS_DROP_CACHE(); }
 
 const Array<STORY_PAGE_TYPE>& STORY_PAGES() { return PAGES; }
 int32_t STORY_LOCATION() { return PAGELOCATION; }

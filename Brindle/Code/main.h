@@ -24,6 +24,10 @@ void GAMEGALLERY();
 // pictures: GALLERY_VISIT, then GAMEPERCENT when the progress is shown.
 void FRAME_BOOKKEEPING();
 // Composes the current page's frame, puts it on the work page and flips.
+// What no key changes on a page (scenery, title, text; the option bar while
+// its text stays) is composed in its first frame and kept while the page is
+// current and everything it was made from, picture files included, stays
+// the same (LAYER_CACHE_TYPE).
 // A page with no page file (or none at all) is the out-of-bounds report.
 // Writes the current page's row, its SCENE, page 0's gallery canvas, the
 // counters and the surface.
@@ -33,5 +37,7 @@ void BRINDLE_FRAME();
 // SETTING_*, PAGELOCATION and the HISTORY of the page left.
 void BRINDLE_KEY(const std::string& key);
 // Releases what later frames no longer read of a page row the reader has
-// left (all but page 0's frame and composition sizes, and the thumbnail).
+// left (all but page 0's frame and composition sizes, and the thumbnail),
+// its kept layers included.
 void LAYERS_LEAVE(int32_t page);
+// (LAYERS_DROP_CACHE, in story_state.h, forgets the kept layers.)

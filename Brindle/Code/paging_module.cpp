@@ -40,6 +40,7 @@ int64_t page_index_of(const std::string& name) {
 
 void LOAD_PAGES(Array<STORY_PAGE_TYPE>& PAGE) {
     ROUTINE("Paging Module", "LOAD_PAGES");
+    LAYERS_DROP_CACHE();  // the layers kept were made from the pages read before
     Array<std::string> FILES;
     CAT(FILES, ASSET_PATH("\\Assets\\Pages\\*.seq"));
     if (FILES.empty()) {

@@ -82,6 +82,25 @@ bool file_identity(const std::string& path, FileIdentity& id) {
     return true;
 }
 
+bool path_stamp(const std::string& path, std::string& stamp) {
+    struct stat st;
+    if (stat(native_path(path).c_str(), &st) != 0) {
+        stamp += '-';
+        return true;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        stamp += 'd';
+        return true;
+    }
+    if (!S_ISREG(st.st_mode)) return false;
+    const int64_t fields[] = {int64_t(st.st_dev),      int64_t(st.st_ino),       int64_t(st.st_size),
+                              int64_t(st.st_mode),     int64_t(st.st_mtim.tv_sec), int64_t(st.st_mtim.tv_nsec),
+                              int64_t(st.st_ctim.tv_sec), int64_t(st.st_ctim.tv_nsec)};
+    stamp += 'f';
+    stamp.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    return true;
+}
+
 std::string dir_current() {
     std::vector<char> buf(4096);
     while (!getcwd(buf.data(), buf.size())) {
