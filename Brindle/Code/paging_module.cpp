@@ -65,7 +65,9 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     ROUTINE("Paging Module", "PAGE_CREATE");
     const int64_t index = page_index_of(FILENAME);
     const std::string path = ASSET_PATH("\\Assets\\Pages\\" + FILENAME + ".seq");
-    if (IS_FILE(path) == 0) {
+    // One read: a file that cannot be read whole is "not a file" to the reader.
+    std::string data;
+    if (!file_read_all(path, data)) {
         tell_reader("Is not a file: ", path);
         return;
     }
@@ -74,8 +76,6 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
         tell_reader("Page number out of range (0 to " + I2S(MAX_PAGE_INDEX) + "): ", path);
         return;
     }
-    std::string data;
-    if (!file_read_all(path, data)) return;
     const int32_t PAGEINDEX = int32_t(index);
     FieldReader in(std::move(data));
 
