@@ -144,8 +144,7 @@ void show(IMAGE* COMPOSITION, IMAGE* OUTPUT, const CallSite& at = CallSite::curr
     const size_t padding = page->PITCH - size_t(page->WIDTH) * 4;
     std::vector<uint32_t> row(w);
     for (uint32_t y = 0; y < COMPOSITION->HEIGHT; ++y) {
-        std::fill(row.begin(), row.end(), 0u);
-        blend_row(row.data(), image_row(COMPOSITION, y), w);
+        blend_row_onto_clear(row.data(), image_row(COMPOSITION, y), w);
         uint32_t* top = image_row(page, 2 * y);
         double_row(top, row.data(), w);
         std::memset(top + page->WIDTH, 0, padding);

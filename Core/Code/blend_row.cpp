@@ -27,6 +27,11 @@ void row_scalar(uint32_t* d, const uint32_t* s, size_t n) {
     for (size_t i = 0; i < n; ++i) d[i] = blend_pixel(d[i], s[i]);
 }
 
+// Onto cleared pixels the rule keeps one term: (s * a) >> 8.
+void clear_scalar(uint32_t* d, const uint32_t* s, size_t n) {
+    for (size_t i = 0; i < n; ++i) d[i] = blend_pixel(0, s[i]);
+}
+
 #if BLEND_X86
 // Four pixels. Each iteration loads its sources before it stores, so a
 // destination that starts at or before its source reads what one pixel at a
@@ -43,6 +48,22 @@ inline __m128i blend4(__m128i d, __m128i s) {
     return _mm_packus_epi16(_mm_srli_epi16(rlo, 8), _mm_srli_epi16(rhi, 8));
 }
 
+inline __m128i clear4(__m128i s) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i slo = _mm_unpacklo_epi8(s, zero), shi = _mm_unpackhi_epi8(s, zero);
+    const __m128i alo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(slo, 0xFF), 0xFF);
+    const __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(shi, 0xFF), 0xFF);
+    return _mm_packus_epi16(_mm_srli_epi16(_mm_mullo_epi16(slo, alo), 8), _mm_srli_epi16(_mm_mullo_epi16(shi, ahi), 8));
+}
+
+void clear_sse2(uint32_t* d, const uint32_t* s, size_t n) {
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         clear4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i))));
+    clear_scalar(d + i, s + i, n - i);
+}
+
 void row_sse2(uint32_t* d, const uint32_t* s, size_t n) {
     const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000u)), zero = _mm_setzero_si128();
     size_t i = 0;
@@ -56,7 +77,28 @@ void row_sse2(uint32_t* d, const uint32_t* s, size_t n) {
 }
 
 // The same in 256-bit vectors; unpacking and packing stay within each
-// 128-bit half, so the pixel order is kept.
+// 128-bit half, so the pixel order is kept. The alphas are spread over the
+// 16-bit lanes straight from the pixels: bytes 3 and 7 (the first two pixels
+// of each half) for the low unpack, 11 and 15 for the high one; -1 gives 0.
+#define ALPHA_LO _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1, \
+                                  3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1)
+#define ALPHA_HI _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, \
+                                  11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1)
+
+__attribute__((target("avx2"))) void clear_avx2(uint32_t* d, const uint32_t* s, size_t n) {
+    const __m256i zero = _mm256_setzero_si256();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i slo = _mm256_unpacklo_epi8(sv, zero), shi = _mm256_unpackhi_epi8(sv, zero);
+        const __m256i alo = _mm256_shuffle_epi8(sv, ALPHA_LO), ahi = _mm256_shuffle_epi8(sv, ALPHA_HI);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_packus_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(slo, alo), 8),
+                                                _mm256_srli_epi16(_mm256_mullo_epi16(shi, ahi), 8)));
+    }
+    clear_sse2(d + i, s + i, n - i);
+}
+
 __attribute__((target("avx2"))) void row_avx2(uint32_t* d, const uint32_t* s, size_t n) {
     const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000u)), zero = _mm256_setzero_si256();
     size_t i = 0;
@@ -66,8 +108,7 @@ __attribute__((target("avx2"))) void row_avx2(uint32_t* d, const uint32_t* s, si
         const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
         const __m256i slo = _mm256_unpacklo_epi8(sv, zero), shi = _mm256_unpackhi_epi8(sv, zero);
         const __m256i dlo = _mm256_unpacklo_epi8(dv, zero), dhi = _mm256_unpackhi_epi8(dv, zero);
-        const __m256i alo = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(slo, 0xFF), 0xFF);
-        const __m256i ahi = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(shi, 0xFF), 0xFF);
+        const __m256i alo = _mm256_shuffle_epi8(sv, ALPHA_LO), ahi = _mm256_shuffle_epi8(sv, ALPHA_HI);
         const __m256i rlo =
             _mm256_add_epi16(_mm256_slli_epi16(dlo, 8), _mm256_mullo_epi16(_mm256_sub_epi16(slo, dlo), alo));
         const __m256i rhi =
@@ -99,6 +140,21 @@ void row_simd128(uint32_t* d, const uint32_t* s, size_t n) {
         wasm_v128_store(d + i, wasm_u8x16_narrow_i16x8(rlo, rhi));
     }
     row_scalar(d + i, s + i, n - i);
+}
+#endif
+
+#ifdef __wasm_simd128__
+void clear_simd128(uint32_t* d, const uint32_t* s, size_t n) {
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const v128_t sv = wasm_v128_load(s + i);
+        const v128_t slo = wasm_u16x8_extend_low_u8x16(sv), shi = wasm_u16x8_extend_high_u8x16(sv);
+        const v128_t alo = wasm_i8x16_shuffle(slo, slo, 6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+        const v128_t ahi = wasm_i8x16_shuffle(shi, shi, 6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
+        wasm_v128_store(d + i, wasm_u8x16_narrow_i16x8(wasm_u16x8_shr(wasm_i16x8_mul(slo, alo), 8),
+                                                       wasm_u16x8_shr(wasm_i16x8_mul(shi, ahi), 8)));
+    }
+    clear_scalar(d + i, s + i, n - i);
 }
 #endif
 
@@ -184,3 +240,18 @@ void blend_row(uint32_t* d, const uint32_t* s, size_t n) {
         default: row_scalar(d, s, n); return;
     }
 }
+
+void blend_row_onto_clear_form(BLEND_FORM form, uint32_t* d, const uint32_t* s, size_t n) {
+    switch (available(form) ? form : BLEND_SCALAR) {
+#if BLEND_X86
+        case BLEND_SSE2: clear_sse2(d, s, n); return;
+        case BLEND_AVX2: clear_avx2(d, s, n); return;
+#endif
+#ifdef __wasm_simd128__
+        case BLEND_SIMD128: clear_simd128(d, s, n); return;
+#endif
+        default: clear_scalar(d, s, n); return;
+    }
+}
+
+void blend_row_onto_clear(uint32_t* d, const uint32_t* s, size_t n) { blend_row_onto_clear_form(g_form, d, s, n); }

@@ -224,6 +224,32 @@ TEST_F(ImageBuffer, EveryBlendFormMatchesEveryChannelValue) {
     }
 }
 
+TEST_F(ImageBuffer, EveryFormBlendsOntoClearedPixelsAsOntoZero) {
+    // Every (alpha, source) pair per channel, whatever the row held before.
+    std::vector<uint32_t> s(256), d(256), want(256);
+    for (BLEND_FORM form : forms_here())
+        for (uint32_t a = 0; a < 256; ++a) {
+            for (uint32_t sc = 0; sc < 256; ++sc) {
+                s[sc] = a << 24 | sc << 16 | (255 - sc) << 8 | (sc ^ 0x5A);
+                d[sc] = noise(a * 256 + sc);
+                want[sc] = blend_by_channel(0, s[sc]);
+            }
+            blend_row_onto_clear_form(form, d.data(), s.data(), 256);
+            if (d != want) FAIL() << blend_form_name(form) << ": alpha " << a;
+        }
+    for (uint32_t seed = 1; seed <= 500; ++seed) {
+        const size_t n = noise(seed) % 75, off = noise(seed * 3) % 8;
+        std::vector<uint32_t> src(n + 8), want_row(n + 8, 0x12345678u);
+        for (size_t i = 0; i < src.size(); ++i) src[i] = noise(seed * 7919 + uint32_t(i));
+        for (size_t i = 0; i < n; ++i) want_row[i] = blend_by_channel(0, src[off + i]);
+        for (BLEND_FORM form : forms_here()) {
+            std::vector<uint32_t> got(n + 8, 0x12345678u);
+            blend_row_onto_clear_form(form, got.data(), src.data() + off, n);
+            ASSERT_EQ(got, want_row) << blend_form_name(form) << " seed " << seed;
+        }
+    }
+}
+
 TEST_F(ImageBuffer, BlendFormsAgreeOnRandomRowsAndOverlaps) {
     const std::vector<BLEND_FORM> forms = forms_here();
 #if defined(__x86_64__)

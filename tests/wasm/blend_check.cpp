@@ -1,6 +1,6 @@
-// The WebAssembly (SIMD128) form of the row blend against the channel-wise
-// rule: every (alpha, source, destination) triple, then random rows of every
-// length and offset. Built with Emscripten and run under Node by CTest when
+// The WebAssembly (SIMD128) form of the row blends against the channel-wise
+// rule: every (alpha, source, destination) triple, every (alpha, source)
+// pair onto cleared pixels, then random rows of every length and offset. Built with Emscripten and run under Node by CTest when
 // both are installed; exit status 0 when every pixel agrees.
 #include <cstdint>
 #include <cstdio>
@@ -46,6 +46,18 @@ int main() {
                 return 1;
             }
         }
+    for (uint32_t a = 0; a < 256; ++a) {
+        for (uint32_t sc = 0; sc < 256; ++sc) {
+            s[sc] = a << 24 | sc << 16 | (255 - sc) << 8 | (sc ^ 0x5A);
+            d[sc] = noise(a * 256 + sc);
+            want[sc] = by_channel(0, s[sc]);
+        }
+        blend_row_onto_clear_form(BLEND_SIMD128, d.data(), s.data(), 256);
+        if (d != want) {
+            std::printf("onto cleared pixels: differs at alpha %u\n", a);
+            return 1;
+        }
+    }
     for (uint32_t seed = 1; seed <= 3000; ++seed) {
         const size_t n = noise(seed) % 75, off_s = noise(seed * 3) % 8, off_d = noise(seed * 5) % 8;
         std::vector<uint32_t> rs(n + 8), rd(n + 8);
@@ -62,6 +74,6 @@ int main() {
             return 1;
         }
     }
-    std::printf("SIMD128 blend: every triple and 3000 random rows agree\n");
+    std::printf("SIMD128 blend: every triple, every pair onto cleared pixels and 3000 random rows agree\n");
     return 0;
 }
