@@ -46,7 +46,7 @@ void Frame_SampleStoryMarketTab(benchmark::State& state) {
 }
 BENCHMARK(Frame_SampleStoryMarketTab)->Unit(benchmark::kMicrosecond);
 
-// Every layer composed afresh, as in the first frame on a page.
+// Every layer composed afresh on the same page.
 void Frame_SampleStoryMarketAfresh(benchmark::State& state) {
     market(state);
     for (auto _ : state) {
@@ -56,6 +56,20 @@ void Frame_SampleStoryMarketAfresh(benchmark::State& state) {
     STORY_CLOSE();
 }
 BENCHMARK(Frame_SampleStoryMarketAfresh)->Unit(benchmark::kMicrosecond);
+
+// From the market to the village and back: every frame is the first on its
+// page (the page left releases its layers, the one reached composes all).
+void Frame_SampleStoryMarketVillageMoves(benchmark::State& state) {
+    market(state);
+    bool at_market = true;
+    for (auto _ : state) {
+        STORY_PRESS(at_market ? "b" : "m");
+        at_market = !at_market;
+    }
+    if (STORY_LOCATION() != (at_market ? 4 : 1)) state.SkipWithError("the walk went astray");
+    STORY_CLOSE();
+}
+BENCHMARK(Frame_SampleStoryMarketVillageMoves)->Unit(benchmark::kMicrosecond);
 
 void Blit(benchmark::State& state, PutMode mode) {
     IMAGE* s = noise_image(640, 480);

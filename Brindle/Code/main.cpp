@@ -37,7 +37,10 @@ void new_slot(int32_t p, int n) {
     IMAGE*& slot = DISPOUT(p, n);
     free_slot(slot);
     if (REBUILT[n].w == 0) return;
-    slot = image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
+    // The output layer is the composition stretched over every one of its
+    // pixels before anything reads it: its fill would be overwritten unseen.
+    slot = n == LAYER_OUTPUT && work_page() ? image_alloc(REBUILT[n].w, REBUILT[n].h)
+                                            : image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
     if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
         need(slot);
         GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, PATTERN);
@@ -262,8 +265,8 @@ void BRINDLE_FRAME() {
         put(s7, X1, Y1, PAGES(p).SCENE);
         // What no key changes on this page, kept for its later frames.
         IMAGE*& scenery = DISPOUT(p, LAYER_SCENERY);
-        scenery = need(image_create(int(W7), int(H7), 0x00000000, 32));
-        check(image_put(scenery, 0, 0, s7, PUT_COPY));
+        scenery = need(image_alloc(W7, H7));
+        std::memcpy(scenery, s7, 32 + size_t(s7->PITCH) * H7);
         if (!MADE_FROM.empty()) keep_layers(p, MADE_FROM, PAGE_OPTIONS_LINE(PAGES(p)));
     }
 
