@@ -1,6 +1,7 @@
 // Frames composed from the layers a page keeps are the frames composed
 // afresh, and a kept layer never outlives what it was made from.
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "image_file.h"
@@ -25,7 +26,9 @@ bool shown_is_output_layer() {
     if (!out) return false;
     Image expected(image_create(640, 480, 0x00000000));
     image_put(expected.get(), 0, 0, out, PUT_ALPHA);
-    return same_pixels(expected.get(), surface_page(0));
+    for (uint32_t y = 0; y < 480; ++y)
+        if (std::memcmp(image_row(expected.get(), y), image_row(surface_page(0), y), 640 * 4) != 0) return false;
+    return true;
 }
 
 uint32_t next(uint32_t& seed) { return seed = seed * 1664525u + 1013904223u; }
