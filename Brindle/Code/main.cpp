@@ -137,7 +137,9 @@ void show(IMAGE* COMPOSITION, IMAGE* OUTPUT, const CallSite& at = CallSite::curr
     IMAGE* page = work_page();
     const bool doubled = page && COMPOSITION && OUTPUT && OUTPUT->WIDTH == page->WIDTH &&
                          OUTPUT->HEIGHT == page->HEIGHT && OUTPUT->WIDTH == 2 * COMPOSITION->WIDTH &&
-                         OUTPUT->HEIGHT == 2 * COMPOSITION->HEIGHT && COMPOSITION->WIDTH <= 46340;  // x * W exact
+                         OUTPUT->HEIGHT == 2 * COMPOSITION->HEIGHT &&
+                         // the stretch's index products stay below 2^32: exactly x / 2
+                         COMPOSITION->WIDTH <= 46340 && COMPOSITION->HEIGHT <= 46340;
     if (!doubled) {
         screen_clear();
         put(nullptr, 0, 0, OUTPUT, at);
