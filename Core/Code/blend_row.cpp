@@ -96,6 +96,7 @@ __attribute__((target("avx2"))) void clear_avx2(uint32_t* d, const uint32_t* s, 
                             _mm256_packus_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(slo, alo), 8),
                                                 _mm256_srli_epi16(_mm256_mullo_epi16(shi, ahi), 8)));
     }
+    _mm256_zeroupper();  // the SSE code that follows (ours, or the caller's) runs at full speed
     clear_sse2(d + i, s + i, n - i);
 }
 
@@ -116,6 +117,7 @@ __attribute__((target("avx2"))) void row_avx2(uint32_t* d, const uint32_t* s, si
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
                             _mm256_packus_epi16(_mm256_srli_epi16(rlo, 8), _mm256_srli_epi16(rhi, 8)));
     }
+    _mm256_zeroupper();
     row_sse2(d + i, s + i, n - i);
 }
 #endif
