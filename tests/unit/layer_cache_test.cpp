@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "gfx/gfx.h"
 #include "image_file.h"
 #include "story_support.h"
 
@@ -19,16 +20,41 @@ uint64_t frame_hash() {
     return h;
 }
 
-// The shown page is the output layer blended onto a cleared page, worked
-// out here with a plain put.
-bool shown_is_output_layer() {
-    IMAGE* out = DISPOUT(PAGELOCATION, LAYER_OUTPUT);
-    if (!out) return false;
-    Image expected(image_create(640, 480, 0x00000000));
-    image_put(expected.get(), 0, 0, out, PUT_ALPHA);
-    for (uint32_t y = 0; y < 480; ++y)
-        if (std::memcmp(image_row(expected.get(), y), image_row(surface_page(0), y), 640 * 4) != 0) return false;
+bool same_rows(IMAGE* a, IMAGE* b) {
+    if (!a || !b || a->WIDTH != b->WIDTH || a->HEIGHT != b->HEIGHT) return false;
+    for (uint32_t y = 0; y < a->HEIGHT; ++y)
+        if (std::memcmp(image_row(a, y), image_row(b, y), size_t(a->WIDTH) * 4) != 0) return false;
     return true;
+}
+
+// The frame's last steps worked out the plain way, one whole put at a time,
+// from the kept scenery: the composition (gallery, bars, progress text),
+// the output layer (the composition stretched) and the shown page (the
+// output layer blended onto a cleared page). "" when all agree.
+std::string last_steps_differ() {
+    const int32_t p = PAGELOCATION;
+    IMAGE* s7 = DISPOUT(p, LAYER_COMPOSITION);
+    Image composition(image_create(320, 240, 0));
+    image_put(composition.get(), 0, 0, DISPOUT(p, LAYER_SCENERY), PUT_COPY);
+    if (STORY_GALLERY_SHOWN()) image_put(composition.get(), 0, 0, DISPOUT(0, LAYER_GALLERY), PUT_ALPHA);
+    image_put(composition.get(), 0, 16, DISPOUT(p, LAYER_TITLE), PUT_ALPHA);
+    image_put(composition.get(), 0, 160, DISPOUT(p, LAYER_TEXT), PUT_ALPHA);
+    image_put(composition.get(), 0, 216, DISPOUT(p, LAYER_OPTIONS), PUT_ALPHA);
+    if (STORY_PROGRESS_SHOWN()) {
+        const STORY_PROGRESS_FIGURES f = STORY_PROGRESS();  // the counts this frame showed
+        const std::string text = PROGRESS_TEXT(f.TALLY, f.TOTAL, f.TURNS, f.GRADE, SETTING_EFFICIENCY);
+        IMAGE* c = composition.get();
+        RENDER_SCROLL(STORY.PAGES(p), text, c, 0, 4, 0xFFFFFFFFu);
+    }
+    if (!same_rows(composition.get(), s7)) return "composition";
+    Image output(image_create(640, 480, 0));
+    IMAGE* o = output.get();
+    GFX_BUFFER_STRETCH(s7, o);
+    if (!same_rows(output.get(), DISPOUT(p, LAYER_OUTPUT))) return "output layer";
+    Image shown(image_create(640, 480, 0x00000000));
+    image_put(shown.get(), 0, 0, output.get(), PUT_ALPHA);
+    if (!same_rows(shown.get(), surface_page(0))) return "shown page";
+    return "";
 }
 
 uint32_t next(uint32_t& seed) { return seed = seed * 1664525u + 1013904223u; }
@@ -78,7 +104,9 @@ TEST_F(LayerCache, AWalkWithEveryToggleGivesTheFramesComposedAfresh) {
         ASSERT_TRUE(STORY_PRESS(key).ok) << "step " << step;
         keys.push_back(key);
         frames.push_back(frame_hash());
-        ASSERT_TRUE(shown_is_output_layer()) << "step " << step;
+        if (step % 3 == 0) {
+            ASSERT_EQ(last_steps_differ(), "") << "step " << step;
+        }
 
         const int32_t now = STORY_LOCATION();
         pages_seen.insert(now);
