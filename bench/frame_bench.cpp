@@ -23,16 +23,53 @@ IMAGE* noise_image(int w, int h) {
 }
 
 // The market page (the most figures and items), reached through the
-// village; Enter matches no option, so every press redraws the same page.
-void Frame_SampleStoryMarket(benchmark::State& state) {
+// village. A key that matches no option redraws the same page: the frame a
+// reader waits for after most keys. Tab changes only the gallery toggle.
+void market(benchmark::State& state) {
     STORY_OPEN(SOURCE_DIR, STORY_FRAMES);
     STORY_PRESS("n");
     STORY_PRESS("m");
     if (STORY_LOCATION() != 4) state.SkipWithError("the market was not reached");
-    for (auto _ : state) STORY_PRESS("\r");
+}
+
+void Frame_SampleStoryMarket(benchmark::State& state) {
+    market(state);
+    for (auto _ : state) STORY_PRESS("x");
     STORY_CLOSE();
 }
-BENCHMARK(Frame_SampleStoryMarket)->Unit(benchmark::kMillisecond);
+BENCHMARK(Frame_SampleStoryMarket)->Unit(benchmark::kMicrosecond);
+
+void Frame_SampleStoryMarketTab(benchmark::State& state) {
+    market(state);
+    for (auto _ : state) STORY_PRESS("\t");
+    STORY_CLOSE();
+}
+BENCHMARK(Frame_SampleStoryMarketTab)->Unit(benchmark::kMicrosecond);
+
+// Every layer composed afresh on the same page.
+void Frame_SampleStoryMarketAfresh(benchmark::State& state) {
+    market(state);
+    for (auto _ : state) {
+        STORY_DROP_CACHES();
+        STORY_PRESS("x");
+    }
+    STORY_CLOSE();
+}
+BENCHMARK(Frame_SampleStoryMarketAfresh)->Unit(benchmark::kMicrosecond);
+
+// From the market to the village and back: every frame is the first on its
+// page (the page left releases its layers, the one reached composes all).
+void Frame_SampleStoryMarketVillageMoves(benchmark::State& state) {
+    market(state);
+    bool at_market = true;
+    for (auto _ : state) {
+        STORY_PRESS(at_market ? "b" : "m");
+        at_market = !at_market;
+    }
+    if (STORY_LOCATION() != (at_market ? 4 : 1)) state.SkipWithError("the walk went astray");
+    STORY_CLOSE();
+}
+BENCHMARK(Frame_SampleStoryMarketVillageMoves)->Unit(benchmark::kMicrosecond);
 
 void Blit(benchmark::State& state, PutMode mode) {
     IMAGE* s = noise_image(640, 480);

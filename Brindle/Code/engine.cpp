@@ -100,6 +100,7 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace) 
 
 STORY_RESULT STORY_RESTART() {
     if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
+    LAYERS_DROP_CACHE();
     for (IMAGE*& img : DISPOUT.raw()) {
         image_destroy(img);
         img = nullptr;
@@ -133,7 +134,7 @@ STORY_RESULT STORY_RELOAD() {
     // The new story is read into STORY while the old one waits aside, whole:
     // on any failure it comes back untouched. On success everything composed
     // from the old files goes with it (every layer, scene canvas, thumbnail
-    // and the font sheet); a cache of composed layers is to be dropped here too.
+    // and the font sheet, and the record of the layers kept for the current page).
     STORY_STATE old = std::move(STORY);
     STORY = STORY_STATE{};
     const Array<std::string> old_colours = VGA_TABLE;
@@ -219,6 +220,8 @@ void STORY_CLOSE() {
     STORY_RESET();
     g_open = false;
 }
+
+void STORY_DROP_CACHES() { LAYERS_DROP_CACHE(); }
 
 const Array<STORY_PAGE_TYPE>& STORY_PAGES() { return PAGES; }
 int32_t STORY_LOCATION() { return PAGELOCATION; }

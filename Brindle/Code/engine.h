@@ -68,6 +68,10 @@ STORY_RESULT STORY_PRESS(const std::string& key);
 bool STORY_SNAPSHOT(IMAGE* out);
 // Releases the story and everything it holds.
 void STORY_CLOSE();
+// Forgets what is kept between frames (the current page's composed layers):
+// the next frame composes everything afresh. For a story whose files were
+// read again, and for measuring.
+void STORY_DROP_CACHES();
 
 // The state, read only.
 const Array<STORY_PAGE_TYPE>& STORY_PAGES();  // slot n: page n (HISTORY, VISITED, options ...)

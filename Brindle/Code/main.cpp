@@ -1,11 +1,17 @@
 // Brindle's frame loop, progress score and gallery.
 #include "main.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "asset_path.h"
 #include "conversions.h"
 #include "core.h"
 #include "gfx/gfx.h"
 #include "page_text.h"
 #include "paging_module.h"
+#include "platform/process.h"
 #include "scene.h"
 #include "surface.h"
 
@@ -18,9 +24,96 @@ struct SlotSize {
 constexpr SlotSize REBUILT[LAYER_OUTPUT + 1] = {
     {320, 240}, {144, 96}, {0, 0}, {0, 0}, {320, 24}, {320, 40}, {320, 24}, {320, 240}, {640, 480}};
 
+// The wallpaper and the bars' pattern the frame loop draws with.
+const std::string WALLPAPER = "background", PATTERN = "Fill";
+
 void free_slot(IMAGE*& slot) {
     image_destroy(slot);
     slot = nullptr;
+}
+
+// Slot n of page p's row made anew at its size; the bars pattern-filled.
+void new_slot(int32_t p, int n) {
+    IMAGE*& slot = DISPOUT(p, n);
+    free_slot(slot);
+    if (REBUILT[n].w == 0) return;
+    // The output layer is the composition stretched over every one of its
+    // pixels before anything reads it: its fill would be overwritten unseen.
+    slot = n == LAYER_OUTPUT && work_page() ? image_alloc(REBUILT[n].w, REBUILT[n].h)
+                                            : image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
+    if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
+        need(slot);
+        GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, PATTERN);
+    }
+}
+
+void add_number(std::string& key, int64_t v) { key.append(reinterpret_cast<const char*>(&v), sizeof v); }
+void add_text(std::string& key, const std::string& text) {
+    add_number(key, int64_t(text.size()));
+    key += text;
+}
+// The path and what is there now; false when its contents cannot be told apart.
+bool add_file(std::string& key, const std::string& path) {
+    add_text(key, path);
+    return path_stamp(path, key);
+}
+
+// Everything the kept layers of PAGE are made from, written out: the page's
+// fields, the pictures read and their stamps, the story's bounds, page 0's
+// scene frame size (the figures' canvas size; on page 0 itself it follows
+// from the scene picture) and the font sheet. "" when a picture path names
+// something whose changes cannot be seen (a device, a pipe): such a page is
+// composed afresh in every frame.
+std::string layers_made_from(const STORY_PAGE_TYPE& PAGE) {
+    std::string key;
+    add_number(key, PAGE.INDEX);
+    for (const std::string& path : {ASSET_PATH("\\Assets\\Sprites\\" + WALLPAPER + ".png"), BACKDROP_PATH(),
+                                     SCENE_PICTURE_PATH(PAGE.SPRITE), ASSET_PATH("\\Assets\\Fonts\\" + PATTERN + ".png")})
+        if (!add_file(key, path)) return "";
+    add_number(key, PAGE.ENTITY.lbound());
+    add_number(key, PAGE.ENTITY.ubound());
+    for (int32_t i = PAGE.ENTITY.lbound(); i <= PAGE.ENTITY.ubound(); ++i) {
+        add_text(key, PAGE.ENTITY(i));
+        if (i >= 1 && !add_file(key, ENTITY_SPRITE_PATH(PAGE.ENTITY(i)))) return "";
+    }
+    add_text(key, PAGE.CAPTION);
+    add_text(key, PAGE_DESCRIPTION(PAGE));
+    // The option bar is compared by its text; its fields and the story's
+    // bounds make sure that text can be worked out without a fault.
+    for (int32_t i = PAGE.OPTIONS.lbound(); i <= PAGE.OPTIONS.ubound(); ++i) {
+        const STORY_OPTION_TYPE& O = PAGE.OPTIONS(i);
+        add_text(key, O.KEY);
+        add_number(key, O.DEST);
+        add_number(key, O.REQ);
+        add_text(key, O.CAPTION);
+    }
+    add_number(key, PAGES.lbound());
+    add_number(key, PAGES.ubound());
+    if (PAGE.INDEX != 0) {
+        const IMAGE* frame0 = DISPOUT(0, LAYER_FRAME);
+        add_number(key, frame0 ? int64_t(frame0->WIDTH) << 32 | frame0->HEIGHT : -1);
+    }
+    add_number(key, int64_t(reinterpret_cast<uintptr_t>(FONTSHEET)));
+    if (FONTSHEET) add_number(key, int64_t(FONTSHEET->WIDTH) << 32 | FONTSHEET->HEIGHT);
+    return key;
+}
+
+// Whether page p's row still holds the layers made from MADE_FROM.
+bool layers_kept(int32_t p, const std::string& MADE_FROM) {
+    const LAYER_CACHE_TYPE& kept = STORY.LAYER_CACHE;
+    if (MADE_FROM.empty() || kept.PAGE != p || kept.MADE_FROM != MADE_FROM) return false;
+    for (int n = LAYER_BACKGROUND; n <= LAYER_SCENERY; ++n)
+        if (DISPOUT(p, n) != kept.KEPT[n]) return false;
+    return PAGES(p).SCENE == kept.KEPT[LAYER_SCENERY + 1];
+}
+
+void keep_layers(int32_t p, const std::string& MADE_FROM, const std::string& OPTIONS) {
+    LAYER_CACHE_TYPE& kept = STORY.LAYER_CACHE;
+    kept.PAGE = p;
+    kept.MADE_FROM = MADE_FROM;
+    kept.OPTIONS = OPTIONS;
+    for (int n = LAYER_BACKGROUND; n <= LAYER_SCENERY; ++n) kept.KEPT[n] = DISPOUT(p, n);
+    kept.KEPT[LAYER_SCENERY + 1] = PAGES(p).SCENE;
 }
 
 // "ddd.dd%" from a value in hundredths of a percent.
@@ -32,6 +125,36 @@ std::string percent_text(int32_t v) {
 
 void put(IMAGE* target, double x, double y, IMAGE* source, const CallSite& at = CallSite::current()) {
     check(image_put(target, float(x), float(y), source, PUT_ALPHA), at);
+}
+
+// screen_clear, then OUTPUT blended onto the work page at (0, 0), where
+// OUTPUT is COMPOSITION stretched to twice its size. A pixel blended onto a
+// cleared one depends on its source alone, and the stretch repeats each
+// pixel of COMPOSITION in a 2 x 2 block of OUTPUT, so each composition row
+// is blended once onto a cleared row and doubled onto the page: a quarter
+// of the blending. Other sizes take the plain way.
+void show(IMAGE* COMPOSITION, IMAGE* OUTPUT, const CallSite& at = CallSite::current()) {
+    IMAGE* page = work_page();
+    const bool doubled = page && COMPOSITION && OUTPUT && OUTPUT->WIDTH == page->WIDTH &&
+                         OUTPUT->HEIGHT == page->HEIGHT && OUTPUT->WIDTH == 2 * COMPOSITION->WIDTH &&
+                         OUTPUT->HEIGHT == 2 * COMPOSITION->HEIGHT &&
+                         // the stretch's index products stay below 2^32: exactly x / 2
+                         COMPOSITION->WIDTH <= 46340 && COMPOSITION->HEIGHT <= 46340;
+    if (!doubled) {
+        screen_clear();
+        put(nullptr, 0, 0, OUTPUT, at);
+        return;
+    }
+    const uint32_t w = COMPOSITION->WIDTH;
+    const size_t padding = page->PITCH - size_t(page->WIDTH) * 4;
+    std::vector<uint32_t> row(w);
+    for (uint32_t y = 0; y < COMPOSITION->HEIGHT; ++y) {
+        blend_row_onto_clear(row.data(), image_row(COMPOSITION, y), w);
+        uint32_t* top = image_row(page, 2 * y);
+        double_row(top, row.data(), w);
+        std::memset(top + page->WIDTH, 0, padding);
+        std::memcpy(image_row(page, 2 * y + 1), top, page->PITCH);
+    }
 }
 
 // The page the reader is on. A page number outside the story, or a slot no
@@ -57,17 +180,8 @@ void make_thumbnail(int32_t i) {
 // Rebuilds page p's row up to its text layers: every slot a frame makes,
 // the wallpaper, the scene and the page's text.
 void build_layers(int32_t p) {
-    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n) {
-        IMAGE*& slot = DISPOUT(p, n);
-        free_slot(slot);
-        if (REBUILT[n].w == 0) continue;
-        slot = image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
-        if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
-            need(slot);
-            GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, "Fill");
-        }
-    }
-    GFX_BUFFER_WALLPAPER("background", DISPOUT(p, LAYER_BACKGROUND));
+    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n) new_slot(p, n);
+    GFX_BUFFER_WALLPAPER(WALLPAPER, DISPOUT(p, LAYER_BACKGROUND));
     SCENE_RENDER(PAGES(p));
     RENDER_PAGE(PAGES(p));
 }
@@ -137,18 +251,40 @@ void BRINDLE_FRAME() {
     ROUTINE("Main", "BRINDLE_FRAME");
     shown_page();
     const int32_t p = PAGELOCATION;
-    build_layers(p);
-    screen_clear();
+    const std::string MADE_FROM = layers_made_from(PAGES(p));
+    if (layers_kept(p, MADE_FROM)) {
+        // Only the option bar can change while nothing it is made from does:
+        // its conditions read other pages' HISTORY.
+        const std::string OPTIONS = PAGE_OPTIONS_LINE(PAGES(p));
+        if (OPTIONS != STORY.LAYER_CACHE.OPTIONS) {
+            new_slot(p, LAYER_OPTIONS);
+            RENDER_SCROLL(PAGES(p), OPTIONS, DISPOUT(p, LAYER_OPTIONS), 1, 1, 0xFFFFFFFFu);  // as RENDER_PAGE does
+            keep_layers(p, MADE_FROM, OPTIONS);
+        }
+        check(image_put(need(DISPOUT(p, LAYER_COMPOSITION)), 0, 0, need(DISPOUT(p, LAYER_SCENERY)), PUT_COPY));
+    } else {
+        STORY.LAYER_CACHE = LAYER_CACHE_TYPE{};
+        free_slot(DISPOUT(p, LAYER_SCENERY));
+        build_layers(p);
+
+        IMAGE* s7 = need(DISPOUT(p, LAYER_COMPOSITION));
+        IMAGE* s0 = need(DISPOUT(p, LAYER_BACKGROUND));
+        IMAGE* s1 = need(DISPOUT(p, LAYER_FRAME));
+        const uint32_t W7 = s7->WIDTH, H7 = s7->HEIGHT;
+        put(s7, (W7 - s0->WIDTH) / 2, (H7 - s0->HEIGHT) / 2, s0);
+        double X1, Y1;
+        FRAME_POSITION(W7, H7, s1->WIDTH, s1->HEIGHT, X1, Y1);
+        put(s7, X1, Y1, s1);
+        put(s7, X1, Y1, PAGES(p).SCENE);
+        // What no key changes on this page, kept for its later frames.
+        IMAGE*& scenery = DISPOUT(p, LAYER_SCENERY);
+        scenery = need(image_alloc(W7, H7));
+        std::memcpy(scenery, s7, 32 + size_t(s7->PITCH) * H7);
+        if (!MADE_FROM.empty()) keep_layers(p, MADE_FROM, PAGE_OPTIONS_LINE(PAGES(p)));
+    }
 
     IMAGE* s7 = need(DISPOUT(p, LAYER_COMPOSITION));
-    IMAGE* s0 = need(DISPOUT(p, LAYER_BACKGROUND));
-    IMAGE* s1 = need(DISPOUT(p, LAYER_FRAME));
     const uint32_t W7 = s7->WIDTH, H7 = s7->HEIGHT;
-    put(s7, (W7 - s0->WIDTH) / 2, (H7 - s0->HEIGHT) / 2, s0);
-    double X1, Y1;
-    FRAME_POSITION(W7, H7, s1->WIDTH, s1->HEIGHT, X1, Y1);
-    put(s7, X1, Y1, s1);
-    put(s7, X1, Y1, PAGES(p).SCENE);
     GAMEGALLERY();
     if (SETTING_GALLERY == 1) put(s7, 0, 0, DISPOUT(0, LAYER_GALLERY));
     IMAGE* s4 = need(DISPOUT(p, LAYER_TITLE));
@@ -165,7 +301,7 @@ void BRINDLE_FRAME() {
                       (int64_t(W7 / 8) + 1 - int64_t(GRADE.size())) / 2, 4, 0xFFFFFFFFu);
     }
     GFX_BUFFER_STRETCH_ASPECT(DISPOUT(p, LAYER_COMPOSITION), DISPOUT(p, LAYER_OUTPUT), "height");
-    put(nullptr, 0, 0, DISPOUT(p, LAYER_OUTPUT));
+    show(DISPOUT(p, LAYER_COMPOSITION), DISPOUT(p, LAYER_OUTPUT));
     check(page_flip());
 }
 
@@ -186,9 +322,10 @@ void BRINDLE_KEY(const std::string& key) {
 }
 
 void LAYERS_LEAVE(int32_t page) {
+    if (STORY.LAYER_CACHE.PAGE == page) STORY.LAYER_CACHE = LAYER_CACHE_TYPE{};
     image_destroy(PAGES(page).SCENE);
     PAGES(page).SCENE = nullptr;
-    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n)
+    for (int n = LAYER_BACKGROUND; n <= LAYER_SCENERY; ++n)
         if (page != 0 || (n != LAYER_FRAME && n != LAYER_COMPOSITION)) free_slot(DISPOUT(page, n));
 }
 

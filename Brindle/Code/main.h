@@ -36,6 +36,10 @@ void GAMEGALLERY();
 // pictures: GALLERY_VISIT, then GAMEPERCENT when the progress is shown.
 void FRAME_BOOKKEEPING();
 // Composes the current page's frame, puts it on the work page and flips.
+// What no key changes on a page (scenery, title, text; the option bar while
+// its text stays) is composed in its first frame and kept while the page is
+// current and everything it was made from, picture files included, stays
+// the same (LAYER_CACHE_TYPE).
 // A page with no page file (or none at all) is the out-of-bounds report.
 // Writes the current page's row, its SCENE, page 0's gallery canvas, the
 // counters and the surface.
@@ -45,7 +49,8 @@ void BRINDLE_FRAME();
 // SETTING_*, PAGELOCATION and the HISTORY of the page left.
 void BRINDLE_KEY(const std::string& key);
 // Releases what later frames no longer read of a page row the reader has
-// left (all but page 0's frame and composition sizes, and the thumbnail).
+// left (all but page 0's frame and composition sizes, and the thumbnail),
+// its kept layers included.
 void LAYERS_LEAVE(int32_t page);
 // Makes, in empty page rows, what later frames read back of pages that are
 // not current, as a run that had shown them would have left it: page 0's
@@ -53,3 +58,4 @@ void LAYERS_LEAVE(int32_t page);
 // played page, from the pictures on disk now. Reads PAGES, PAGELOCATION;
 // writes DISPOUT and the pages' SCENE (released again).
 void LAYERS_REBUILD();
+// (LAYERS_DROP_CACHE, in story_state.h, forgets the kept layers.)

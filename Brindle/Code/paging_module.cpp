@@ -40,6 +40,7 @@ int64_t page_index_of(const std::string& name) {
 
 void LOAD_PAGES(Array<STORY_PAGE_TYPE>& PAGE) {
     ROUTINE("Paging Module", "LOAD_PAGES");
+    LAYERS_DROP_CACHE();  // the layers kept were made from the pages read before
     Array<std::string> FILES;
     CAT(FILES, ASSET_PATH("\\Assets\\Pages\\*.seq"));
     if (FILES.empty()) {
@@ -75,12 +76,12 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
         tell_reader(text, path);
         if (source) source->REFUSED = STORY.MESSAGES.back();
     };
-    if (IS_FILE(path) == 0) return refuse("Is not a file: ");
+    // One read: a file that cannot be read whole is "not a file" to the reader.
+    std::string data;
+    if (!file_read_all(path, data)) return refuse("Is not a file: ");
     // A page number the story cannot hold is refused before anything changes.
     if (index < 0 || index > MAX_PAGE_INDEX)
         return refuse("Page number out of range (0 to " + I2S(MAX_PAGE_INDEX) + "): ");
-    std::string data;
-    if (!file_read_all(path, data)) return;
     const int32_t PAGEINDEX = int32_t(index);
     FieldReader in(std::move(data));
     if (source) in.keep_field_text();

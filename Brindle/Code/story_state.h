@@ -22,6 +22,8 @@ enum LAYER_SLOT : int {
     LAYER_OPTIONS = 6,      // 320 x 24: the option bar
     LAYER_COMPOSITION = 7,  // 320 x 240: the frame is composed here
     LAYER_OUTPUT = 8,       // 640 x 480: the composition doubled
+    LAYER_SCENERY = 9,      // 320 x 240: slots 0 and 1 and the figures composed, kept
+                            // while the page is current (LAYER_CACHE_TYPE)
     LAYER_GALLERY = 11,     // page 0's row only: the gallery canvas
     LAYER_THUMBNAIL = 16,   // 24 x 24: the page's gallery picture
     LAYER_LAST = LAYER_THUMBNAIL,
@@ -38,6 +40,19 @@ enum STORY_CONSOLE_MODE {
     CONSOLE_QUIET,   // only kept in STORY.MESSAGES (tools)
 };
 
+// The current page's layers are composed once and kept while the page stays
+// current: the background, scene frame and figures (slots 0 and 1, SCENE,
+// and LAYER_SCENERY holding the three composed), the title and the text
+// bar; the option bar until its text changes. MADE_FROM writes out
+// everything they were made from (page fields, picture file stamps, sizes);
+// a frame that finds anything different composes them afresh.
+struct LAYER_CACHE_TYPE {
+    int32_t PAGE = -1;      // the page whose layers are kept; -1: none
+    std::string MADE_FROM;  // what they were made from
+    std::string OPTIONS;    // the option bar's text as drawn
+    const void* KEPT[LAYER_SCENERY + 2] = {};  // the kept images (slots 0 to 9, then SCENE)
+};
+
 struct STORY_STATE {
     Array<STORY_PAGE_TYPE> PAGES;  // the story: slot n holds page n
     int32_t PAGELOCATION = 0;      // the page the reader is on
@@ -48,6 +63,7 @@ struct STORY_STATE {
     int32_t SETTING_TURN = 0;        // 1: this frame's key counts as a turn
     IMAGE* FONTSHEET = nullptr;      // the font sheet, from start-up to the end
     Array2<IMAGE*> DISPOUT;          // (page, LAYER_SLOT): owns every layer image
+    LAYER_CACHE_TYPE LAYER_CACHE;    // the current page's kept layers
     STORY_CONSOLE_MODE CONSOLE = CONSOLE_READER;
     std::vector<std::string> MESSAGES;  // what the loader told the reader, one line each
     bool TRACE = false;                 // keep SOURCES while loading
@@ -67,6 +83,10 @@ inline int32_t& SETTING_TURN = STORY.SETTING_TURN;
 inline IMAGE*& FONTSHEET = STORY.FONTSHEET;
 inline Array2<IMAGE*>& DISPOUT = STORY.DISPOUT;
 
+// Forgets the current page's kept layers (LAYER_CACHE_TYPE): the next frame
+// composes them afresh. For whatever changes what they were made from
+// unseen: a story read again, pages or pictures replaced in memory.
+void LAYERS_DROP_CACHE();
 // Releases every layer, scene canvas and the font sheet of `state`, and
 // gives every part of it its starting value.
 void STORY_RESET(STORY_STATE& state = STORY);

@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 constexpr int64_t POSITION_LIMIT = int64_t(1) << 40;
 
@@ -52,11 +56,27 @@ IMAGE* image_create(int width, int height, uint32_t fill, int) {
     if (!img) return nullptr;
     // Every byte of pixel memory, row padding included, holds the fill.
     uint32_t* p = image_row(img, 0);
-    std::fill(p, p + size_t(img->PITCH / 4) * img->HEIGHT, fill);
+    const size_t words = size_t(img->PITCH / 4) * img->HEIGHT;
+    if (fill == (fill & 0xFFu) * 0x01010101u)  // one byte repeated (transparent black, white)
+        std::memset(p, int(fill & 0xFFu), words * 4);
+    else
+        std::fill(p, p + words, fill);
     return img;
 }
 
 void image_destroy(IMAGE* img) { std::free(img); }
+
+void double_row(uint32_t* d, const uint32_t* s, size_t n) {
+    size_t x = 0;
+#if defined(__x86_64__)
+    for (; x + 4 <= n; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 2 * x), _mm_unpacklo_epi32(v, v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 2 * x + 4), _mm_unpackhi_epi32(v, v));
+    }
+#endif
+    for (; x < n; ++x) d[2 * x] = d[2 * x + 1] = s[x];
+}
 
 int image_put(IMAGE* target, float x, float y, IMAGE* source, PutMode mode) {
     if (!source) return 7;
@@ -99,7 +119,7 @@ int image_put(IMAGE* target, float x, float y, IMAGE* source, float sx1, float s
                     std::memcpy(d, s, size_t(n) * 4);
                 break;
             case PUT_ALPHA:
-                for (int64_t i = 0; i < n; ++i) d[i] = blend_pixel(d[i], s[i]);
+                blend_row(d, s, size_t(n));
                 break;
             case PUT_AND:
                 for (int64_t i = 0; i < n; ++i) d[i] &= s[i];

@@ -58,6 +58,32 @@ inline uint32_t blend_pixel(uint32_t d, uint32_t s) {
     return rb | ag;
 }
 
+// blend_pixel over a row: d[i] = blend_pixel(d[i], s[i]) for i < n, in that
+// order. When d lies a little after s in the same row, pixels written earlier
+// are read back as later sources, exactly as the one-at-a-time loop does.
+// Uses the fastest form this machine has (chosen once, at start).
+void blend_row(uint32_t* d, const uint32_t* s, size_t n);
+// blend_row onto cleared pixels: d[i] = blend_pixel(0, s[i]) whatever d
+// held. d and s must not overlap.
+void blend_row_onto_clear(uint32_t* d, const uint32_t* s, size_t n);
+
+// The forms of both, each bit-identical to the scalar one.
+enum BLEND_FORM { BLEND_SCALAR, BLEND_SSE2, BLEND_AVX2, BLEND_SIMD128, BLEND_FORMS };
+const char* blend_form_name(BLEND_FORM form);
+// Whether this build and this machine can run `form`.
+bool blend_form_available(BLEND_FORM form);
+// Runs one form (an unavailable one is the scalar form); tests compare them.
+// d and s must not overlap, or d must start at or before s.
+void blend_row_form(BLEND_FORM form, uint32_t* d, const uint32_t* s, size_t n);
+void blend_row_onto_clear_form(BLEND_FORM form, uint32_t* d, const uint32_t* s, size_t n);
+// The form both use; choosing an unavailable form changes nothing. Returns
+// the form used before.
+BLEND_FORM blend_form_choose(BLEND_FORM form);
+BLEND_FORM blend_form_chosen();
+
+// Each of the n pixels of s twice: d receives 2 * n pixels. d and s must not overlap.
+void double_row(uint32_t* d, const uint32_t* s, size_t n);
+
 // Draws `source` (or its rectangle (sx1, sy1)-(sx2, sy2), corners inclusive, in
 // either order, clamped to the source) at (x, y) of `target`; a null target
 // means the work page. Returns 0, or 7 for a null source, 1 without a work page.

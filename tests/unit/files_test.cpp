@@ -1,10 +1,12 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
 #include "asset_path.h"
 #include "file_support.h"
 #include "image_file.h"
+#include "platform/process.h"
 #include "support.h"
 #include "vga_lookup.h"
 
@@ -107,6 +109,22 @@ TEST_F(Files, AChangedPictureIsReadAgain) {
     fs::remove("p.png");
     EXPECT_EQ(LoadRGBAFile("p.png"), nullptr);
     for (IMAGE* img : {red, blue, first, second, third}) image_destroy(img);
+}
+
+TEST_F(Files, APipeWithNoWriterAnswersAtOnce) {
+    // A picture or page path naming a pipe used to wait for a writer for
+    // ever; now it is read as empty: not a picture, an empty page.
+    ASSERT_EQ(mkfifo("pipe.png", 0600), 0);
+    EXPECT_EXIT(
+        {
+            alarm(10);  // a wait that does not end fails the test
+            const bool readable = IS_FILE("pipe.png") == -1;
+            std::string bytes = "x";
+            const bool read = file_read_all("pipe.png", bytes);
+            IMAGE* img = LoadRGBAFile("pipe.png");
+            std::exit(readable && read && bytes.empty() && !img ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Files, BadPicturesGiveNullAndAReason) {

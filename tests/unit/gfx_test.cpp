@@ -167,15 +167,27 @@ TEST_F(Gfx, FlipShiftAndStretchMatchTheirPlainForms) {
             image_destroy(fast);
             image_destroy(plain);
         }
-        for (auto [dw, dh] : {std::pair{1, 1}, {3, 3}, {64, 7}, {w * 2, h * 3}, {w, h}}) {
+        // Copied, doubled (even and odd widths) and mapped rows; rows
+        // repeated from the one above and rows dropped.
+        for (auto [dw, dh] : {std::pair{1, 1}, {3, 3}, {64, 7}, {w * 2, h * 3}, {w, h}, {w * 2 - 1, h * 2},
+                              {w * 2, 1}, {w + 1, h / 2 + 1}, {w * 3, h}}) {
             IMAGE* fast = image_create(dw, dh, 0);
             IMAGE* plain = image_create(dw, dh, 0);
             GFX_BUFFER_STRETCH(s, fast);
             plain_stretch(s, plain);
-            EXPECT_TRUE(same_pixels(fast, plain));
+            EXPECT_TRUE(same_pixels(fast, plain)) << w << "x" << h << " to " << dw << "x" << dh;
             image_destroy(fast);
             image_destroy(plain);
         }
+        // Onto itself: read from what the picture was before.
+        IMAGE* self = image_create(w, h, 0);
+        image_put(self, 0, 0, s, PUT_COPY);
+        IMAGE* plain = image_create(w, h, 0);
+        plain_stretch(s, plain);
+        GFX_BUFFER_STRETCH(self, self);
+        EXPECT_TRUE(same_pixels(self, plain));
+        image_destroy(self);
+        image_destroy(plain);
         image_destroy(s);
     }
 }

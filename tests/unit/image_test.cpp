@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "support.h"
 
@@ -191,5 +193,132 @@ TEST_F(ImageBuffer, RowBlitsMatchPixelByPixelPuts) {
         image_destroy(s);
         image_destroy(fast);
         image_destroy(slow);
+    }
+}
+
+namespace {
+std::vector<BLEND_FORM> forms_here() {
+    std::vector<BLEND_FORM> forms;
+    for (int f = 0; f < BLEND_FORMS; ++f)
+        if (blend_form_available(BLEND_FORM(f))) forms.push_back(BLEND_FORM(f));
+    return forms;
+}
+}  // namespace
+
+TEST_F(ImageBuffer, EveryBlendFormMatchesEveryChannelValue) {
+    // The exhaustive check above, through each row form: one row per (alpha,
+    // source), the destination running over every value along the row, so
+    // every value meets every lane of the vectors.
+    std::vector<uint32_t> s(256), d(256), want(256);
+    for (BLEND_FORM form : forms_here()) {
+        for (uint32_t a = 0; a < 256; ++a)
+            for (uint32_t sc = 0; sc < 256; ++sc) {
+                for (uint32_t dc = 0; dc < 256; ++dc) {
+                    s[dc] = a << 24 | sc << 16 | (255 - sc) << 8 | (sc ^ 0xA5);
+                    d[dc] = dc << 24 | (dc ^ 0x3C) << 16 | dc << 8 | (255 - dc);
+                    want[dc] = blend_by_channel(d[dc], s[dc]);
+                }
+                blend_row_form(form, d.data(), s.data(), 256);
+                if (d != want) FAIL() << blend_form_name(form) << ": alpha " << a << ", source " << sc;
+            }
+    }
+}
+
+TEST_F(ImageBuffer, EveryFormBlendsOntoClearedPixelsAsOntoZero) {
+    // Every (alpha, source) pair per channel, whatever the row held before.
+    std::vector<uint32_t> s(256), d(256), want(256);
+    for (BLEND_FORM form : forms_here())
+        for (uint32_t a = 0; a < 256; ++a) {
+            for (uint32_t sc = 0; sc < 256; ++sc) {
+                s[sc] = a << 24 | sc << 16 | (255 - sc) << 8 | (sc ^ 0x5A);
+                d[sc] = noise(a * 256 + sc);
+                want[sc] = blend_by_channel(0, s[sc]);
+            }
+            blend_row_onto_clear_form(form, d.data(), s.data(), 256);
+            if (d != want) FAIL() << blend_form_name(form) << ": alpha " << a;
+        }
+    for (uint32_t seed = 1; seed <= 500; ++seed) {
+        const size_t n = noise(seed) % 75, off = noise(seed * 3) % 8;
+        std::vector<uint32_t> src(n + 8), want_row(n + 8, 0x12345678u);
+        for (size_t i = 0; i < src.size(); ++i) src[i] = noise(seed * 7919 + uint32_t(i));
+        for (size_t i = 0; i < n; ++i) want_row[i] = blend_by_channel(0, src[off + i]);
+        for (BLEND_FORM form : forms_here()) {
+            std::vector<uint32_t> got(n + 8, 0x12345678u);
+            blend_row_onto_clear_form(form, got.data(), src.data() + off, n);
+            ASSERT_EQ(got, want_row) << blend_form_name(form) << " seed " << seed;
+        }
+    }
+}
+
+TEST_F(ImageBuffer, BlendFormsAgreeOnRandomRowsAndOverlaps) {
+    const std::vector<BLEND_FORM> forms = forms_here();
+#if defined(__x86_64__)
+    EXPECT_TRUE(blend_form_available(BLEND_SSE2));  // every x86-64 machine has it
+#endif
+    for (uint32_t seed = 1; seed <= 3000; ++seed) {
+        const size_t n = noise(seed) % 75, off_s = noise(seed * 3) % 8, off_d = noise(seed * 5) % 8;
+        std::vector<uint32_t> s(n + 8), d(n + 8);
+        for (size_t i = 0; i < s.size(); ++i) {
+            s[i] = noise(seed * 7919 + uint32_t(i));
+            d[i] = noise(seed * 104729 + uint32_t(i));
+            // Runs of fully transparent and fully opaque sources.
+            if ((seed / 3 + i / 9) % 4 == 0) s[i] &= 0x00FFFFFFu;
+            if ((seed / 5 + i / 7) % 5 == 0) s[i] |= 0xFF000000u;
+        }
+        std::vector<uint32_t> want = d;
+        for (size_t i = 0; i < n; ++i) want[off_d + i] = blend_by_channel(d[off_d + i], s[off_s + i]);
+        for (BLEND_FORM form : forms) {
+            std::vector<uint32_t> got = d;
+            blend_row_form(form, got.data() + off_d, s.data() + off_s, n);
+            ASSERT_EQ(got, want) << blend_form_name(form) << " seed " << seed;
+        }
+        // Within one buffer: a destination after its source reads back
+        // what the row wrote, one before it reads what was there.
+        for (BLEND_FORM form : forms) {
+            const BLEND_FORM before = blend_form_choose(form);
+            std::vector<uint32_t> one = d, plain = d;
+            const size_t from = off_s, to = off_d;
+            for (size_t i = 0; i + std::max(from, to) < one.size() && i < n; ++i)
+                plain[to + i] = blend_by_channel(plain[to + i], plain[from + i]);
+            blend_row(one.data() + to, one.data() + from, std::min(n, one.size() - std::max(from, to)));
+            blend_form_choose(before);
+            ASSERT_EQ(one, plain) << blend_form_name(form) << " seed " << seed << " from " << from << " to " << to;
+        }
+    }
+}
+
+TEST_F(ImageBuffer, AlphaPutsInEveryFormMatchPixelByPixelBlends) {
+    // Random pictures, positions and source rectangles (reversed, partly
+    // or wholly outside), each put in every form against the channel form.
+    for (BLEND_FORM form : forms_here()) {
+        const BLEND_FORM before = blend_form_choose(form);
+        ASSERT_EQ(blend_form_chosen(), form);
+        for (uint32_t seed = 1; seed <= 150; ++seed) {
+            const int sw = 1 + int(noise(seed) % 90), sh = 1 + int(noise(seed * 5) % 20);
+            const int tw = 1 + int(noise(seed * 7) % 100), th = 1 + int(noise(seed * 11) % 25);
+            Image s(make_image(sw, sh, [&](int x, int y) {
+                const uint32_t v = noise(seed * 131 + uint32_t(y * sw + x));
+                return (x / 5 + y) % 3 == 0 ? v & 0x00FFFFFFu : v;
+            }));
+            Image fast(make_image(tw, th, [&](int x, int y) { return noise(seed * 977 + uint32_t(y * tw + x)); }));
+            Image slow(make_image(tw, th, [&](int x, int y) { return px(fast.get(), x, y); }));
+            const int x = int(noise(seed * 13) % 140) - 70, y = int(noise(seed * 17) % 40) - 20;
+            int sx1 = int(noise(seed * 19) % 110) - 10, sx2 = int(noise(seed * 23) % 110) - 10;
+            int sy1 = int(noise(seed * 29) % 30) - 5, sy2 = int(noise(seed * 31) % 30) - 5;
+            ASSERT_EQ(image_put(fast.get(), float(x), float(y), s.get(), float(sx1), float(sy1), float(sx2),
+                                float(sy2), PUT_ALPHA), 0);
+            if (sx1 > sx2) std::swap(sx1, sx2);
+            if (sy1 > sy2) std::swap(sy1, sy2);
+            sx1 = std::clamp(sx1, 0, sw - 1), sx2 = std::clamp(sx2, 0, sw - 1);
+            sy1 = std::clamp(sy1, 0, sh - 1), sy2 = std::clamp(sy2, 0, sh - 1);
+            for (int sy = sy1; sy <= sy2; ++sy)
+                for (int sx = sx1; sx <= sx2; ++sx) {
+                    const int tx = x + sx - sx1, ty = y + sy - sy1;
+                    if (tx < 0 || ty < 0 || tx >= tw || ty >= th) continue;
+                    pixel_set(slow.get(), float(tx), float(ty), blend_by_channel(px(slow.get(), tx, ty), px(s.get(), sx, sy)));
+                }
+            ASSERT_TRUE(same_pixels(fast.get(), slow.get())) << blend_form_name(form) << " seed " << seed;
+        }
+        blend_form_choose(before);
     }
 }

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "story_support.h"
 
 using Pages = Story;
@@ -169,6 +172,31 @@ TEST_F(Pages, MissingFilesAndAnEmptyFolder) {
     }
     EXPECT_EQ(screen.substr(0, 7), "##.###.");  // "Is not ..." was flipped to the screen
     EXPECT_NE(screen.find("######"), std::string::npos);
+}
+
+TEST_F(Pages, APageThatCannotBeReadIsNotAFile) {
+    // Read once: what cannot be read whole gets the reader's "Is not a
+    // file" message and leaves the story as it was.
+    STORY.CONSOLE = CONSOLE_QUIET;
+    page("1", "One\n0,0,x\n");
+    fs::create_directories("Brindle/Assets/Pages/5.seq");  // a folder: not listed, and not a file
+    fs::create_symlink("1.seq", "Brindle/Assets/Pages/2.seq");  // a link to a page file is one
+    fs::create_symlink("5.seq", "Brindle/Assets/Pages/6.seq");  // a link to a folder is not
+    LOAD_PAGES(PAGES);
+    EXPECT_EQ(PAGES.ubound(), 2);
+    EXPECT_EQ(PAGES(2).CAPTION, "One");
+    EXPECT_TRUE(STORY.MESSAGES.empty());
+    PAGE_CREATE(PAGES, "5");
+    ASSERT_EQ(STORY.MESSAGES.size(), 1u);
+    EXPECT_EQ(STORY.MESSAGES[0], "Is not a file: \".\\Brindle\\Assets\\Pages\\5.seq\"");
+    EXPECT_EQ(PAGES.ubound(), 2);
+    if (geteuid() != 0) {  // root reads everything
+        page("3", "Three\n0,0,x\n");
+        chmod("Brindle/Assets/Pages/3.seq", 0);
+        LOAD_PAGES(PAGES);
+        EXPECT_EQ(PAGES.ubound(), 2);
+        EXPECT_EQ(STORY.MESSAGES.back(), "Is not a file: \".\\Brindle\\Assets\\Pages\\3.seq\"");
+    }
 }
 
 TEST_F(Pages, HostileFilesAreRefusedOrReadSafely) {

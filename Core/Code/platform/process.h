@@ -29,6 +29,11 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 bool file_identity(const std::string& path, FileIdentity& id);
+// Appends to `stamp` what tells the thing at `path` now from any other
+// version of it: nothing there, a folder, or an ordinary file and its
+// identity. False for anything else (a device, a pipe), whose contents no
+// stamp can follow.
+bool path_stamp(const std::string& path, std::string& stamp);
 // Current directory (native form) and changing it; change returns 0 on success.
 std::string dir_current();
 int dir_change(const std::string& path);
