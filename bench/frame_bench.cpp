@@ -22,7 +22,7 @@ IMAGE* noise_image(int w, int h) {
     return img;
 }
 
-// The market page (the most figures and items), reached through the
+// The market page (its scene picture and two figures), reached through the
 // village. A key that matches no option redraws the same page: the frame a
 // reader waits for after most keys. Tab changes only the gallery toggle.
 void market(benchmark::State& state) {
