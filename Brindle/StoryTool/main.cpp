@@ -1,5 +1,6 @@
 // brindle-story: the story author's command.
 //   brindle-story check [STORY_FOLDER] [--json] [--max-states N]
+//   brindle-story play [STORY_FOLDER] SCRIPT... [--bless]
 // Run `brindle-story --help` for every command.
 #include "commands.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     app.fallthrough(false);
     int status = 0;
     add_check_command(app, status);
+    add_play_command(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
