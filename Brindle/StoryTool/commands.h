@@ -5,6 +5,7 @@
 
 void add_check_command(CLI::App& app, int& status);
 void add_play_command(CLI::App& app, int& status);
+void add_random_command(CLI::App& app, int& status);
 
 // The story folder argument every command takes: the folder that holds
 // Brindle/Assets, the current folder when none is given.

@@ -91,3 +91,15 @@ std::string KEY_AS_TEXT(const std::string& key) {
     for (unsigned char c : key) s += c < 128 ? std::string(1, char(c)) : utf8_of(c);
     return s;
 }
+
+std::string TEXT_AS_UTF8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return KEY_AS_TEXT(s);
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return KEY_AS_TEXT(s);
+        i += n;
+    }
+    return s;
+}

@@ -1,6 +1,7 @@
 // brindle-story: the story author's command.
 //   brindle-story check [STORY_FOLDER] [--json] [--max-states N]
 //   brindle-story play [STORY_FOLDER] SCRIPT... [--bless]
+//   brindle-story random [STORY_FOLDER] --runs N --seed S [--steps M] [--least-used] [--json] [--graph FILE.svg]
 // Run `brindle-story --help` for every command.
 #include "commands.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     int status = 0;
     add_check_command(app, status);
     add_play_command(app, status);
+    add_random_command(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
