@@ -360,7 +360,9 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
         why = "the stored frame " + path + " cannot be read: " + GetLastResult();
     else if (!same_size)
         why = "the stored frame " + path + " is " + std::to_string(stored.img->WIDTH) + " x " +
-              std::to_string(stored.img->HEIGHT) + ", the frame compared" + (step.RECT ? rect : "") + " is " +
+              std::to_string(stored.img->HEIGHT) + ", " +
+              (step.RECT ? "the rectangle (" + std::to_string(step.X) + ", " + std::to_string(step.Y) + ") "
+                         : std::string("the frame ")) +
               std::to_string(step.W) + " x " + std::to_string(step.H);
     else
         why = "frame " + path + rect + " differs: " + std::to_string(differ) + " of " +

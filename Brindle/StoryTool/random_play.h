@@ -7,7 +7,7 @@
 // steps allowed, on a page where no option can be taken, or at a fault. A
 // step is one option taken; readers choose options, so the runs never
 // press Tab or Backspace (the progress stays hidden and no visit is
-// forgotten on page 0).
+// forgotten on page 0) unless an option's own key is one of them.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -13,7 +13,7 @@ bool IS_ENDING(const STORY_PAGE_TYPE& page) {
     if (page.INDEX == 0 || page.OPTIONS.empty()) return false;
     for (int32_t slot = page.OPTIONS.lbound(); slot <= page.OPTIONS.ubound(); ++slot) {
         const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
-        if (!PRESSED_KEY(o.KEY).empty() && o.DEST != 0) return false;
+        if (!PRESSED_KEY(o.KEY).empty() && o.DEST != 0 && o.DEST != page.INDEX) return false;
     }
     return true;
 }
