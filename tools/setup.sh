@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-}
 
-packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev)
+packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev graphviz)
 case "$mode" in
   --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;

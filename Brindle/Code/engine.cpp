@@ -11,10 +11,19 @@
 #include "platform/process.h"
 #include "story_state.h"
 #include "surface.h"
+#include "vga_lookup.h"
 
 namespace {
 STORY_MODE g_mode = STORY_LOGIC;
 bool g_open = false;
+
+// The report's own words on one line: "Aborting due to ...".
+std::string report_line(const FatalReport& report) {
+    std::string text = report.text;
+    while (!text.empty() && (text.front() == '\n' || text.back() == '\n'))
+        text = text.front() == '\n' ? text.substr(1) : text.substr(0, text.size() - 1);
+    return text;
+}
 
 // Runs one step of the engine. In the player a fault ends the program with
 // the fatal report; anywhere else the report comes back as the result.
@@ -31,11 +40,7 @@ STORY_RESULT guarded(Step step) {
     } catch (const FatalReport& report) {
         result.ok = false;
         result.error = report.error;
-        // The report's own words on one line: "Aborting due to ...".
-        std::string text = report.text;
-        while (!text.empty() && (text.front() == '\n' || text.back() == '\n'))
-            text = text.front() == '\n' ? text.substr(1) : text.substr(0, text.size() - 1);
-        result.message = text;
+        result.message = report_line(report);
     }
     return result;
 }
@@ -109,6 +114,83 @@ STORY_RESULT STORY_RESTART() {
     SETTING_GALLERY = SETTING_GRADE = SETTING_EFFICIENCY = SETTING_TURN = 0;
     C = "";
     return guarded([](STORY_RESULT&) { take_frame(); });
+}
+
+namespace {
+bool page_has_file(const Array<STORY_PAGE_TYPE>& pages, int32_t p) {
+    return p >= 0 && p <= pages.ubound() && pages(p).INDEX == p && !pages(p).OPTIONS.empty();
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const std::string& l : lines) s += (s.empty() ? "" : "; ") + l;
+    return s;
+}
+}  // namespace
+
+STORY_RESULT STORY_RELOAD() {
+    if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
+    // The new story is read into STORY while the old one waits aside, whole:
+    // on any failure it comes back untouched. On success everything composed
+    // from the old files goes with it (every layer, scene canvas, thumbnail
+    // and the font sheet); a cache of composed layers is to be dropped here too.
+    STORY_STATE old = std::move(STORY);
+    STORY = STORY_STATE{};
+    const Array<std::string> old_colours = VGA_TABLE;
+    STORY.CONSOLE = CONSOLE_QUIET;
+    STORY.TRACE = old.TRACE;
+    STORY_RESULT result;
+    FatalCatch catching;
+    try {
+        ROUTINE("Main", "STORY_RELOAD");
+        if (g_mode != STORY_LOGIC) {
+            VGA_LOAD(VGA_TABLE, "VGA Table");
+            FONTSHEET = LoadRGBAFile(ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png").c_str());
+        }
+        LOAD_PAGES(PAGES);
+        if (PAGES.empty()) {
+            result = {false, false, true, 0, "no page files"};
+        } else if (!STORY.MESSAGES.empty()) {
+            result = {false, false, false, 0, joined(STORY.MESSAGES)};
+        } else if (!page_has_file(PAGES, 0)) {
+            result = {false, false, false, 0, "there is no page 0, where every reader starts"};
+        } else if (g_mode != STORY_LOGIC && !FONTSHEET) {
+            result = {false, false, false, 0, "the font cannot be read: " + GetLastResult()};
+        } else {
+            for (int32_t i = 0; i <= std::min(PAGES.ubound(), old.PAGES.ubound()); ++i) {
+                PAGES(i).HISTORY = old.PAGES(i).HISTORY;
+                PAGES(i).VISITED = old.PAGES(i).VISITED;
+            }
+            TOTAL = old.TOTAL;
+            TALLY = old.TALLY;
+            TURNS = old.TURNS;
+            SETTING_GALLERY = old.SETTING_GALLERY;
+            SETTING_GRADE = old.SETTING_GRADE;
+            SETTING_EFFICIENCY = old.SETTING_EFFICIENCY;
+            SETTING_TURN = old.SETTING_TURN;
+            PAGELOCATION = old.PAGELOCATION;
+            if (!page_has_file(PAGES, PAGELOCATION)) {
+                result.message = "page " + std::to_string(PAGELOCATION) + " is gone: back to page 0";
+                PAGELOCATION = 0;
+            }
+            if (g_mode != STORY_LOGIC) {
+                DISPOUT.redim(0, PAGES.ubound(), 0, LAYER_LAST);
+                LAYERS_REBUILD();
+            }
+            take_frame();
+        }
+    } catch (const FatalReport& report) {
+        result = {false, false, false, report.error, "its first frame ends the story: " + report_line(report)};
+    }
+    if (!result.ok) {
+        STORY_RESET();
+        STORY = std::move(old);
+        VGA_TABLE = old_colours;
+        return result;
+    }
+    STORY.CONSOLE = old.CONSOLE;
+    STORY_RESET(old);
+    return result;
 }
 
 STORY_RESULT STORY_PRESS(const std::string& key) {

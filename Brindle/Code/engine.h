@@ -46,6 +46,20 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace =
 // Starts the open story afresh from page 0, as a new run would, without
 // reading it again.
 STORY_RESULT STORY_RESTART();
+// Reads the open story's files again (pages, font, colour table, pictures)
+// and shows the frame that follows, the reader where they were: the same
+// page, each page's visits and visit number, the counters and the gallery
+// and progress switches, as far as the pages still exist. Everything
+// composed from the old files is released; thumbnails of played pages are
+// made again from the pictures on disk, so the frame is the one a new run
+// on the new files shows in the same state.
+//   - The reader's page no longer exists: they go to page 0, and `message`
+//     says so (ok stays true).
+//   - The new files do not make a story (a page file refused, no page files,
+//     no page 0, or a first frame that faults): nothing changes, the old
+//     story stays open, and `message` gives the loader's reason (not ok).
+// Nothing is printed or waited for, in any mode.
+STORY_RESULT STORY_RELOAD();
 // One key, with exactly the effect it has in the player, then the frame that
 // follows. Escape changes nothing and answers `ended`.
 STORY_RESULT STORY_PRESS(const std::string& key);

@@ -42,6 +42,35 @@ STORY_PAGE_TYPE& shown_page(const CallSite& at = CallSite::current()) {
     if (page.INDEX != PAGELOCATION) fatal_error(ERR_OUT_OF_BOUNDS, at);
     return page;
 }
+
+// Page i's gallery picture, from its scene frame layer as it is now.
+void make_thumbnail(int32_t i) {
+    IMAGE*& thumb = DISPOUT(i, LAYER_THUMBNAIL);
+    thumb = image_create(24, 24, 0x00000000, 32);
+    IMAGE* INTERMEDIARY = image_create(24, 24, 0x00000000, 32);
+    GFX_BUFFER_STRETCH_ASPECT(DISPOUT(i, LAYER_FRAME), INTERMEDIARY, "height");
+    GFX_BUFFER_INLAY(INTERMEDIARY, thumb);
+    GFX_BUFFER_ALPHA(thumb, 96);
+    image_destroy(INTERMEDIARY);
+}
+
+// Rebuilds page p's row up to its text layers: every slot a frame makes,
+// the wallpaper, the scene and the page's text.
+void build_layers(int32_t p) {
+    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n) {
+        IMAGE*& slot = DISPOUT(p, n);
+        free_slot(slot);
+        if (REBUILT[n].w == 0) continue;
+        slot = image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
+        if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
+            need(slot);
+            GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, "Fill");
+        }
+    }
+    GFX_BUFFER_WALLPAPER("background", DISPOUT(p, LAYER_BACKGROUND));
+    SCENE_RENDER(PAGES(p));
+    RENDER_PAGE(PAGES(p));
+}
 }  // namespace
 
 std::string GAMEPERCENT(int32_t PAGELOCATION, int32_t& TOTAL, int32_t& TALLY, int32_t& TURNS) {
@@ -90,14 +119,7 @@ void GAMEGALLERY() {
         STORY_PAGE_TYPE& page = PAGES(i);
         if (i != p && page.HISTORY == 0) continue;
         IMAGE*& thumb = DISPOUT(i, LAYER_THUMBNAIL);
-        if (!thumb) {
-            thumb = image_create(24, 24, 0x00000000, 32);
-            IMAGE* INTERMEDIARY = image_create(24, 24, 0x00000000, 32);
-            GFX_BUFFER_STRETCH_ASPECT(DISPOUT(i, LAYER_FRAME), INTERMEDIARY, "height");
-            GFX_BUFFER_INLAY(INTERMEDIARY, thumb);
-            GFX_BUFFER_ALPHA(thumb, 96);
-            image_destroy(INTERMEDIARY);
-        }
+        if (!thumb) make_thumbnail(i);
         if (n == 0) continue;
         const uint32_t XO = (uint32_t(page.VISITED) % n) * 24, YO = (uint32_t(page.VISITED) / n) * 24;
         put(canvas, XO, YO, thumb);
@@ -115,19 +137,7 @@ void BRINDLE_FRAME() {
     ROUTINE("Main", "BRINDLE_FRAME");
     shown_page();
     const int32_t p = PAGELOCATION;
-    for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n) {
-        IMAGE*& slot = DISPOUT(p, n);
-        free_slot(slot);
-        if (REBUILT[n].w == 0) continue;
-        slot = image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
-        if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
-            need(slot);
-            GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, "Fill");
-        }
-    }
-    GFX_BUFFER_WALLPAPER("background", DISPOUT(p, LAYER_BACKGROUND));
-    SCENE_RENDER(PAGES(p));
-    RENDER_PAGE(PAGES(p));
+    build_layers(p);
     screen_clear();
 
     IMAGE* s7 = need(DISPOUT(p, LAYER_COMPOSITION));
@@ -180,4 +190,25 @@ void LAYERS_LEAVE(int32_t page) {
     PAGES(page).SCENE = nullptr;
     for (int n = LAYER_BACKGROUND; n <= LAYER_OUTPUT; ++n)
         if (page != 0 || (n != LAYER_FRAME && n != LAYER_COMPOSITION)) free_slot(DISPOUT(page, n));
+}
+
+void LAYERS_REBUILD() {
+    ROUTINE("Main", "LAYERS_REBUILD");
+    const int32_t here = PAGELOCATION;
+    // Page 0 is shown first in every run: its frame and composition sizes
+    // (which later frames read) and its thumbnail come from that frame.
+    PAGELOCATION = 0;
+    build_layers(0);
+    if (!DISPOUT(0, LAYER_THUMBNAIL)) make_thumbnail(0);
+    LAYERS_LEAVE(0);
+    // A played page was current once and has its thumbnail from then; the
+    // current page makes its own in the next frame.
+    for (int32_t i = 1; i <= PAGES.ubound(); ++i) {
+        if (i == here || PAGES(i).HISTORY == 0 || PAGES(i).INDEX != i || DISPOUT(i, LAYER_THUMBNAIL)) continue;
+        PAGELOCATION = i;
+        build_layers(i);
+        make_thumbnail(i);
+        LAYERS_LEAVE(i);
+    }
+    PAGELOCATION = here;
 }

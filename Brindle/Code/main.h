@@ -47,3 +47,9 @@ void BRINDLE_KEY(const std::string& key);
 // Releases what later frames no longer read of a page row the reader has
 // left (all but page 0's frame and composition sizes, and the thumbnail).
 void LAYERS_LEAVE(int32_t page);
+// Makes, in empty page rows, what later frames read back of pages that are
+// not current, as a run that had shown them would have left it: page 0's
+// frame and composition layers and thumbnail, and the thumbnail of every
+// played page, from the pictures on disk now. Reads PAGES, PAGELOCATION;
+// writes DISPOUT and the pages' SCENE (released again).
+void LAYERS_REBUILD();

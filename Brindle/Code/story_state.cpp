@@ -2,9 +2,9 @@
 
 STORY_STATE STORY;
 
-void STORY_RESET() {
-    for (IMAGE*& img : DISPOUT.raw()) image_destroy(img);
-    for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) image_destroy(PAGES(i).SCENE);
-    image_destroy(FONTSHEET);
-    STORY = STORY_STATE{};
+void STORY_RESET(STORY_STATE& state) {
+    for (IMAGE*& img : state.DISPOUT.raw()) image_destroy(img);
+    for (int32_t i = state.PAGES.lbound(); i <= state.PAGES.ubound(); ++i) image_destroy(state.PAGES(i).SCENE);
+    image_destroy(state.FONTSHEET);
+    state = STORY_STATE{};
 }

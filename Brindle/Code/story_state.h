@@ -67,6 +67,6 @@ inline int32_t& SETTING_TURN = STORY.SETTING_TURN;
 inline IMAGE*& FONTSHEET = STORY.FONTSHEET;
 inline Array2<IMAGE*>& DISPOUT = STORY.DISPOUT;
 
-// Releases every layer, scene canvas and the font sheet, and gives every
-// part of STORY its starting value.
-void STORY_RESET();
+// Releases every layer, scene canvas and the font sheet of `state`, and
+// gives every part of it its starting value.
+void STORY_RESET(STORY_STATE& state = STORY);

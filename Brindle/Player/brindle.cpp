@@ -1,21 +1,63 @@
 // Brindle: a page-based illustrated story, played one key at a time.
-//   Brindle [STORY_FOLDER]
+//   Brindle [--watch] [STORY_FOLDER]
 // plays the story in STORY_FOLDER (the folder that holds Brindle/Assets), or
-// in the current folder without one. Escape ends.
+// in the current folder without one. Escape ends. With --watch, a change to
+// the story's files on disk reloads it in place.
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "engine.h"
+#include "platform/file_watch.h"
 #include "platform/process.h"
+#include "surface.h"
 #include "waitkey.h"
 
-int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: Brindle [STORY_FOLDER]\n");
-        return 2;
+namespace {
+// The story's files: every page, font and picture, and the colour table.
+bool watch_story(const std::string& folder) {
+    const std::string assets = (folder.empty() ? "." : folder) + "\\Brindle\\Assets";
+    std::string error;
+    if (!watch_start({assets + "\\Pages", assets + "\\Fonts", assets + "\\Sprites"}, {assets + "\\VGA Table.seq"},
+                     {".seq", ".png"}, error)) {
+        std::fprintf(stderr, "Brindle: cannot watch the story's files: %s\n", error.c_str());
+        return false;
     }
-    const std::string folder = argc == 2 ? argv[1] : "";
+    std::printf("Brindle: watching %s/Brindle/Assets; a change reloads the story\n",
+                folder.empty() ? "." : folder.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+// Reloads after a change on disk, and says on the terminal what happened.
+void reload() {
+    const STORY_RESULT r = STORY_RELOAD();
+    if (!r.ok) {
+        std::fprintf(stderr, "Brindle: not reloaded, the story stays as it was: %s\n", r.message.c_str());
+        return;
+    }
+    if (!r.message.empty()) std::fprintf(stderr, "Brindle: %s\n", r.message.c_str());
+    std::printf("Brindle: reloaded, on page %d\n", STORY_LOCATION());
+    std::fflush(stdout);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Plays a Brindle story one key at a time: the keys in <...> choose, Tab shows the gallery, "
+                 "Backspace the progress, Escape ends.",
+                 "Brindle"};
+    std::string folder;
+    bool watch = false;
+    app.add_option("STORY_FOLDER", folder, "the folder that holds Brindle/Assets (default: this folder)");
+    app.add_flag("--watch", watch, "reload the story whenever one of its files changes, keeping the reader's place");
+    app.set_version_flag("--version", "Brindle 1.0");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e);  // prints help, the version, or what was wrong
+        return code == 0 ? 0 : 2;
+    }
     // A folder named on the command line must hold a story before a window opens.
     if (!folder.empty()) {
         if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
@@ -26,5 +68,13 @@ int main(int argc, char** argv) {
     ANICURSOR_FRAMES = "\\|/ - ";
     std::atexit(STORY_CLOSE);
     if (STORY_OPEN(folder, STORY_PLAYER).empty) process_exit(0);
-    for (;;) STORY_PRESS(WAITKEY());  // WAITKEY ends the program on Escape
+    if (watch) watch_story(folder);
+    const std::string files_changed = files_changed_key();
+    for (;;) {
+        const std::string key = WAITKEY();  // WAITKEY ends the program on Escape
+        if (watch && key == files_changed)
+            reload();
+        else
+            STORY_PRESS(key);
+    }
 }

@@ -13,20 +13,6 @@
 namespace {
 using json = nlohmann::ordered_json;
 
-// Text from a story for JSON: as it is when it is UTF-8, else each byte its
-// Latin-1 character.
-std::string json_text(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return KEY_AS_TEXT(s);
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return KEY_AS_TEXT(s);
-        i += n;
-    }
-    return s;
-}
-
 json verdict(REACH_VERDICT v) { return v == REACH_UNDECIDED ? json(nullptr) : json(v == REACH_YES); }
 
 json keys_json(const std::vector<std::string>& keys) {
@@ -48,7 +34,7 @@ json report_json(const CHECK_REPORT& r) {
         j["file"] = d.FILE.empty() ? json(nullptr) : json(d.FILE);
         j["line"] = d.LINE > 0 ? json(d.LINE) : json(nullptr);
         j["option"] = d.OPTION > 0 ? json(d.OPTION) : json(nullptr);
-        j["message"] = json_text(d.MESSAGE);
+        j["message"] = JSON_TEXT(d.MESSAGE);
         diagnostics.push_back(j);
     }
     out["diagnostics"] = diagnostics;

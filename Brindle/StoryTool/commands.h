@@ -4,6 +4,9 @@
 #include <CLI/CLI.hpp>
 
 void add_check_command(CLI::App& app, int& status);
+void add_render_command(CLI::App& app, int& status);
+void add_graph_command(CLI::App& app, int& status);
+void add_stats_command(CLI::App& app, int& status);
 void add_play_command(CLI::App& app, int& status);
 void add_random_command(CLI::App& app, int& status);
 

@@ -92,7 +92,7 @@ std::string KEY_AS_TEXT(const std::string& key) {
     return s;
 }
 
-std::string TEXT_AS_UTF8(const std::string& s) {
+std::string JSON_TEXT(const std::string& s) {
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;

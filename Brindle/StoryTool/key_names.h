@@ -19,6 +19,6 @@ bool KEYS_FROM_NAMES(const std::string& names, std::vector<std::string>& keys, s
 // A key string's bytes as text (each byte its Latin-1 character, in UTF-8),
 // for JSON and other Unicode output.
 std::string KEY_AS_TEXT(const std::string& key);
-// Text from a story for JSON and other Unicode output: as it is when it is
+// Text from a story for JSON and other UTF-8 output: as it is when it is
 // UTF-8, else each byte its Latin-1 character.
-std::string TEXT_AS_UTF8(const std::string& text);
+std::string JSON_TEXT(const std::string& text);

@@ -1,17 +1,23 @@
 // brindle-story: the story author's command.
 //   brindle-story check [STORY_FOLDER] [--json] [--max-states N]
+//   brindle-story render [STORY_FOLDER] --page N [--keys K] [--gallery] [--progress] -o FILE.png
+//   brindle-story graph [STORY_FOLDER] [--format dot|svg|json|mermaid] [-o FILE]
+//   brindle-story stats [STORY_FOLDER] [--json]
 //   brindle-story play [STORY_FOLDER] SCRIPT... [--bless]
 //   brindle-story random [STORY_FOLDER] --runs N --seed S [--steps M] [--least-used] [--json] [--graph FILE.svg]
 // Run `brindle-story --help` for every command.
 #include "commands.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Tools for writing Brindle stories: check a story, and more.", "brindle-story"};
+    CLI::App app{"Tools for writing Brindle stories: check a story, render its pages, map it and count it.", "brindle-story"};
     app.set_version_flag("--version", "brindle-story 1.0");
     app.require_subcommand(1);
     app.fallthrough(false);
     int status = 0;
     add_check_command(app, status);
+    add_render_command(app, status);
+    add_graph_command(app, status);
+    add_stats_command(app, status);
     add_play_command(app, status);
     add_random_command(app, status);
     try {

@@ -157,11 +157,11 @@ json report_json(const RANDOM_REPORT& r) {
     out["reach_complete"] = r.REACH_COMPLETE;
     json pages = json::array(), options = json::array(), ends = json::array(), grades = json::array();
     for (const RANDOM_PAGE& p : r.PAGES)
-        pages.push_back({{"page", p.PAGE}, {"title", TEXT_AS_UTF8(p.TITLE)}, {"hits", p.HITS}, {"ending", p.ENDING},
+        pages.push_back({{"page", p.PAGE}, {"title", JSON_TEXT(p.TITLE)}, {"hits", p.HITS}, {"ending", p.ENDING},
                          {"reachable", verdict_json(p.REACHABLE)}, {"keys", names_json(p.PROOF)}});
     for (const RANDOM_OPTION& o : r.OPTIONS)
         options.push_back({{"page", o.PAGE}, {"slot", o.SLOT}, {"key", KEY_AS_TEXT(KEY_NAME(o.KEY))},
-                           {"caption", TEXT_AS_UTF8(o.CAPTION)}, {"dest", o.DEST}, {"condition", o.REQ}, {"taken", o.TAKEN},
+                           {"caption", JSON_TEXT(o.CAPTION)}, {"dest", o.DEST}, {"condition", o.REQ}, {"taken", o.TAKEN},
                            {"can_be_taken", verdict_json(o.CAN_BE_TAKEN)}, {"keys", names_json(o.PROOF)}});
     for (const RANDOM_END& e : r.ENDS) {
         json j = {{"how", kind_name(e.KIND)}, {"page", e.PAGE >= 0 ? json(e.PAGE) : json(nullptr)}, {"runs", e.RUNS}};

@@ -60,5 +60,9 @@ inline constexpr EXTENDED_KEY EXTENDED_KEYS[] = {
     {"close", 107},  // the window's close button
 };
 constexpr unsigned char SCAN_CLOSE = 107;  // 'k'
+// Not a key at all: the story's files changed on disk (platform/file_watch.h).
+// No key press gives it; only a front end that watches files acts on it.
+constexpr unsigned char SCAN_FILES_CHANGED = 240;
+inline std::string files_changed_key() { return extended_key(SCAN_FILES_CHANGED); }
 // Whether some key press (or the close button) gives exactly this key string.
 bool key_can_be_pressed(const std::string& key);

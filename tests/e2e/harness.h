@@ -43,6 +43,7 @@ public:
     std::string out() const;
     std::string err() const;
     bool running();
+    pid_t pid() const { return pid_; }
 
 private:
     const XServer& x_;

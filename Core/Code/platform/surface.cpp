@@ -2,6 +2,7 @@
 // ring, console text and the waiting rules.
 #include "../surface.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -22,6 +23,14 @@ constexpr int KEY_RING = 16;
 std::deque<std::string> g_keys;
 
 const auto g_clock_start = std::chrono::steady_clock::now();
+
+// Set by the file watcher's thread; turned into a key on the program's own.
+std::atomic<bool> g_files_changed{false};
+std::atomic<void (*)()> g_waker{nullptr};
+
+void take_files_changed() {
+    if (g_files_changed.exchange(false)) key_push(files_changed_key());
+}
 
 void free_pages() {
     for (IMAGE*& p : g_pages) {
@@ -156,7 +165,15 @@ void key_push(const std::string& key) {
     g_keys.push_back(key);
 }
 
+void surface_files_changed() {
+    g_files_changed = true;
+    if (void (*wake)() = g_waker.load()) wake();
+}
+
+void surface_set_waker(void (*wake)()) { g_waker = wake; }
+
 std::string key_read() {
+    take_files_changed();
     if (g_keys.empty()) return "";
     std::string k = g_keys.front();
     g_keys.pop_front();
@@ -165,7 +182,10 @@ std::string key_read() {
 
 void key_clear() { g_keys.clear(); }
 
-int key_count() { return int(g_keys.size()); }
+int key_count() {
+    take_files_changed();
+    return int(g_keys.size());
+}
 
 double timer_seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - g_clock_start).count();

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <mutex>
 #include <string>
 
 #include "../surface.h"
@@ -17,6 +18,19 @@
 namespace {
 SDL_Window* g_window = nullptr;
 const IMAGE* g_shown = nullptr;
+// An event that only ends a wait, pushed from another thread (the file
+// watcher); the lock keeps it from being pushed while the window closes.
+constexpr Uint32 NO_EVENT = Uint32(-1);
+std::mutex g_wake_lock;
+Uint32 g_wake_event = NO_EVENT;
+
+void wake() {
+    std::lock_guard<std::mutex> hold(g_wake_lock);
+    if (g_wake_event == NO_EVENT) return;
+    SDL_Event e = {};
+    e.type = g_wake_event;
+    SDL_PushEvent(&e);
+}
 
 std::string program_title() {
     char buf[PATH_MAX];
@@ -128,10 +142,21 @@ bool backend_open(int width, int height) {
     SDL_SetWindowInputFocus(g_window);
     SDL_StartTextInput();
     g_shown = surface_page(0);
+    const Uint32 wake_event = SDL_RegisterEvents(1);
+    {
+        std::lock_guard<std::mutex> hold(g_wake_lock);
+        g_wake_event = wake_event;
+    }
+    surface_set_waker(wake);
     return true;
 }
 
 void backend_close() {
+    surface_set_waker(nullptr);
+    {
+        std::lock_guard<std::mutex> hold(g_wake_lock);
+        g_wake_event = NO_EVENT;
+    }
     if (g_window) SDL_DestroyWindow(g_window);
     g_window = nullptr;
     g_shown = nullptr;

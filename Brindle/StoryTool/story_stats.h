@@ -1,0 +1,60 @@
+// Figures about a story: its size, its endings and the routes to them, who
+// and what appears where, and how long a play takes to read.
+//
+// An ending is a page (not page 0) whose options, as far as a key press
+// gives them, all lead back to page 0 or nowhere (to the page itself). A route is a
+// loop-free play from the start: every move an option the engine itself
+// would choose (conditions included) from what the route has played so far,
+// no page twice. Routes are followed depth first within a budget of steps;
+// past it the figures are the best found and marked incomplete.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "reach.h"
+
+struct STATS_ROUTE {
+    std::vector<int32_t> PAGES;      // from page 0 to the ending
+    std::vector<std::string> KEYS;   // the key pressed on each page but the last
+    int64_t WORDS = 0;               // words read on the way, the ending's own included
+    size_t moves() const { return KEYS.size(); }
+};
+
+struct STATS_ENDING {
+    int32_t PAGE = 0;
+    std::string TITLE;
+    REACH_VERDICT REACHABLE = REACH_NO;  // by any play, loops allowed (the checker's search)
+    bool ROUTED = false;                 // some loop-free route ends here
+    STATS_ROUTE SHORTEST, LONGEST;       // fewest and most moves (ties: fewer, more words)
+};
+
+struct STATS_FIGURE {
+    std::string CLASS;  // the class word, in lower case ("npc", "item"; "" when none is written)
+    std::string NAME;   // the picture's name
+    int32_t APPEARANCES = 0;     // entries naming it, over every page
+    std::vector<int32_t> PAGES;  // the pages it stands on, in order
+};
+
+struct STORY_STATS {
+    std::string FOLDER;   // as given
+    std::string PROBLEM;  // when the folder holds no story: why (nothing else is filled)
+    int32_t PAGES = 0;    // page files
+    int32_t OPTIONS = 0;  // options with a key
+    int64_t WORDS = 0;    // titles, descriptions and option captions, as far as the page shows them
+    std::vector<STATS_ENDING> ENDINGS;
+    bool COMPLETE = true;  // every loop-free route was followed within the budget
+    int64_t STEPS = 0;     // moves tried
+    int64_t ROUTES = 0;    // loop-free routes that end at an ending
+    bool PLAYED = false;   // some route reaches an ending: the two plays below are filled
+    STATS_ROUTE SHORTEST_PLAY, LONGEST_PLAY;
+    std::vector<STATS_FIGURE> FIGURES;  // by class, then name
+};
+
+constexpr double WORDS_PER_MINUTE = 200;
+
+// Reads the story in `folder` (without pictures) and works out its figures,
+// trying at most max_steps moves along routes. Closes any story open before.
+STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64_t max_states = 1000000);
+// The words of a text: runs of non-blank characters with a letter or digit.
+int64_t WORD_COUNT(const std::string& text);
