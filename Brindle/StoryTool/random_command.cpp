@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "engine.h"
 #include "key_names.h"
+#include "random_graph.h"
 #include "random_play.h"
 
 namespace {
@@ -213,7 +214,7 @@ private:
 
 void add_random_command(CLI::App& app, int& status) {
     struct Options {
-        std::string folder;
+        std::string folder, graph;
         RANDOM_SETTINGS settings;
         bool json = false;
     };
@@ -228,6 +229,7 @@ void add_random_command(CLI::App& app, int& status) {
     command->add_flag("--least-used", options->settings.LEAST_USED,
                       "take the option taken least so far (ties: the first), not a random one");
     command->add_flag("--json", options->json, "one JSON object on standard output");
+    command->add_option("--graph", options->graph, "also draw the story map as SVG, each page and option shaded by its hits");
     command->add_option("--max-states", options->settings.MAX_STATES,
                         "how many states the reachability search beside the counts may visit")
         ->check(CLI::PositiveNumber);
@@ -247,6 +249,13 @@ void add_random_command(CLI::App& app, int& status) {
             std::fprintf(stderr, "brindle-story random: the story cannot be played: %s\n", report.PROBLEM.c_str());
             status = EXIT_USAGE;
             return;
+        }
+        if (!options->graph.empty()) {
+            std::string error;
+            if (!RANDOM_GRAPH(options->folder, report, options->graph, error)) {
+                std::fprintf(stderr, "brindle-story random: no map drawn: %s\n", error.c_str());
+                status = EXIT_FOUND;
+            }
         }
         if (options->json)
             std::printf("%s\n", report_json(report).dump(2).c_str());

@@ -153,6 +153,16 @@ TEST(Random, OneSeedOneReportAndTheFirstRunsReplay) {
     EXPECT_EQ(shell("", story_tool() + " play '" + sample() + "' '" + dir.string() + "'", &out), 0) << out;
     EXPECT_NE(out.find("4 scripts, 4 checks: all passed"), std::string::npos) << out;
 
+    // The map, shaded: page 0, where every run starts, is the hottest.
+    const fs::path svg = dir / "heat.svg";
+    ASSERT_EQ(shell("", story_tool() + " random '" + sample() + "' --runs 500 --graph '" + svg.string() + "' >/dev/null"), 0);
+    std::ifstream file(svg);
+    const std::string map(std::istreambuf_iterator<char>(file), {});
+    EXPECT_NE(map.find("<svg"), std::string::npos);
+    EXPECT_NE(map.find("21: Light Over Brindle"), std::string::npos);
+    EXPECT_EQ(std::count(map.begin(), map.end(), '\n') > 100, true);
+    EXPECT_NE(map.find("fill=\"#e4572e\""), std::string::npos);
+
     // On a terminal a long run shows its progress on standard error.
     std::string tty;
     shell("", "script -qec \"" + story_tool() + " random '" + sample() + "' --runs 100000 >/dev/null\" /dev/null", &tty);

@@ -3,9 +3,11 @@
 // a run can end is told apart.
 #include <cstdlib>
 #include <numeric>
+#include <tuple>
 
 #include "../fixtures/reach_story.h"
 #include "play_script.h"
+#include "random_graph.h"
 #include "random_play.h"
 #include "story_support.h"
 
@@ -154,4 +156,25 @@ TEST_F(RandomPlay, RunsEndAtAnEndingADeadEndAFaultOrOutOfSteps) {
             EXPECT_EQ(o.TAKEN, 2) << "option " << o.SLOT;
         }
     }
+}
+
+TEST_F(RandomPlay, TheMapIsShadedByTheSquareRootOfEachShareOfTheMostHit) {
+    RANDOM_REPORT r;
+    r.TOTAL = 4;  // page 3 has no file
+    for (const auto& [page, hits] : std::vector<std::pair<int32_t, int64_t>>{{0, 400}, {1, 100}, {2, 0}}) {
+        r.PAGES.emplace_back();
+        r.PAGES.back().PAGE = page;
+        r.PAGES.back().HITS = hits;
+    }
+    for (const auto& [page, slot, taken] : std::vector<std::tuple<int32_t, int32_t, int64_t>>{{0, 1, 90}, {0, 3, 0}, {1, 2, 10}}) {
+        r.OPTIONS.emplace_back();
+        r.OPTIONS.back().PAGE = page;
+        r.OPTIONS.back().SLOT = slot;
+        r.OPTIONS.back().TAKEN = taken;
+    }
+    const MAP_SHADES s = RANDOM_SHADES(r);
+    EXPECT_EQ(s.PAGE, (std::vector<double>{1.0, 0.5, 0.0, 0.0}));
+    ASSERT_EQ(s.OPTION.size(), 4u);
+    EXPECT_EQ(s.OPTION[0], (std::array<double, 4>{1.0, 0.0, 0.0, 0.0}));
+    EXPECT_DOUBLE_EQ(s.OPTION[1][1], 1.0 / 3.0);
 }
