@@ -32,16 +32,20 @@ std::string ENTITY_SPRITE_PATH(const std::string& SUBJECT) {
 
 void SCENE_RENDER(STORY_PAGE_TYPE& PAGE) {
     ROUTINE("Scene", "SCENE_RENDER");
-    IMAGE* BACKDROP = picture_or_blank(BACKDROP_PATH());
-    IMAGE* SOURCE = picture_or_blank(SCENE_PICTURE_PATH(PAGE.SPRITE));
+    // Released however this ends: a library caller gets a fault back as an
+    // exception (a picture that cannot be decoded) and goes on.
+    struct Owned {
+        IMAGE* p;
+        ~Owned() { image_destroy(p); }
+    } backdrop{picture_or_blank(BACKDROP_PATH())}, source{picture_or_blank(SCENE_PICTURE_PATH(PAGE.SPRITE))};
+    IMAGE*& BACKDROP = backdrop.p;
+    IMAGE*& SOURCE = source.p;
     GFX_BUFFER_REPEAT(BACKDROP, DISPOUT(PAGE.INDEX, LAYER_BACKGROUND));
     GFX_BUFFER_STRETCH_ASPECT(SOURCE, DISPOUT(PAGE.INDEX, LAYER_FRAME), "height");
     image_destroy(PAGE.SCENE);
     IMAGE* frame0 = need(DISPOUT(0, LAYER_FRAME));
     PAGE.SCENE = image_create(int(2 * frame0->WIDTH), int(2 * frame0->HEIGHT), 0x00000000, 32);
     ENTITY_RENDER(PAGE.ENTITY, PAGE.SCENE);
-    image_destroy(BACKDROP);
-    image_destroy(SOURCE);
 }
 
 void ENTITY_PARTS(std::string& SUBJECT, std::string& CLASSIFICATION, std::string& ID, int32_t& COUNT) {

@@ -23,7 +23,17 @@ bool has_file(int32_t page) {
 bool show_overlay(const std::string& key, bool shown, const char* what, RENDER_RESULT& out) {
     if (shown) return true;
     const int32_t page = STORY_LOCATION();
-    if (const int32_t slot = OPTION_CHOSEN(STORY_PAGES()(page), key); slot > 0) {
+    int32_t slot = 0;
+    try {
+        FatalCatch catching;
+        slot = OPTION_CHOSEN(STORY_PAGES()(page), key);
+    } catch (const FatalReport&) {
+        // A condition naming a page beyond the story: any key here ends it.
+        out.message = "pressing " + KEY_NAME(key) + " on page " + std::to_string(page) +
+                      " ends the story: an option's condition names a page the story does not have";
+        return false;
+    }
+    if (slot > 0) {
         out.message = "on page " + std::to_string(page) + " " + KEY_NAME(key) + " is an option key (it leads to page " +
                       std::to_string(STORY_PAGES()(page).OPTIONS(slot).DEST) + "), so the " + what +
                       " cannot be shown there; give --keys that show it on an earlier page";

@@ -50,6 +50,9 @@ int run(const Options& o) {
         request.KEYS_GIVEN = true;
     }
     screen_open(640, 480, 32, 16, 0, 0);
+    struct Closer {
+        ~Closer() { STORY_CLOSE(); }  // every layer and picture released, however this ends
+    } closer;
     REACH_RESULT reach;
     const STORY_RESULT opened = RENDER_OPEN(o.folder, o.max_states, reach);
     if (!opened.ok) {
@@ -61,6 +64,7 @@ int run(const Options& o) {
         std::vector<std::string> notes;
         IMAGE* sheet = CONTACT_SHEET(reach, o.columns, notes);
         for (const std::string& n : notes) std::fprintf(stderr, "brindle-story: %s\n", n.c_str());
+        if (!sheet) std::fprintf(stderr, "brindle-story: a contact sheet of this many pages is too large for one picture\n");
         const bool written = sheet && save(sheet, o.sheet);
         image_destroy(sheet);
         if (written)

@@ -9,7 +9,6 @@
 #include "page_text.h"
 #include "paging_module.h"
 #include "scene.h"
-#include "story_shape.h"
 
 namespace {
 // What the player's text layers hold: 41-column lines (the wrap width of a
@@ -31,6 +30,27 @@ int64_t shown_words(const std::string& text, size_t lines) {
 int64_t words_on(const STORY_PAGE_TYPE& page) {
     return WORD_COUNT(page.CAPTION) + shown_words(PAGE_DESCRIPTION(page), DESCRIPTION_LINES) +
            shown_words(PAGE_OPTIONS_LINE(page), OPTION_LINES);
+}
+
+// Whether the page's frame can be drawn with the visits as they stand: a
+// listed option whose condition names a page beyond the story makes the
+// frame the fault report instead.
+bool frame_shows(int32_t p) {
+    try {
+        PAGE_OPTIONS_LINE(PAGES(p));
+        return true;
+    } catch (const FatalReport&) {
+        return false;
+    }
+}
+
+bool is_ending(const STORY_PAGE_TYPE& page) {
+    if (page.INDEX == 0) return false;
+    for (int32_t slot = 1; slot <= 4; ++slot) {
+        const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
+        if (!PRESSED_KEY(o.KEY).empty() && o.DEST != 0 && o.DEST != page.INDEX) return false;
+    }
+    return true;
 }
 
 // Depth-first over loop-free routes, each move made by the engine's own key
@@ -116,7 +136,7 @@ private:
         } catch (const FatalReport&) {
             return -1;
         }
-        return has_file(PAGELOCATION) ? PAGELOCATION : -1;
+        return has_file(PAGELOCATION) && frame_shows(PAGELOCATION) ? PAGELOCATION : -1;
     }
     void undo(int32_t page) {
         PAGES(page).HISTORY = saved_history_.back();
@@ -181,7 +201,7 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64
         for (int32_t slot = 1; slot <= 4; ++slot) stats.OPTIONS += !page.OPTIONS(slot).KEY.empty();
         stats.WORDS += WORD_COUNT(page.CAPTION) + shown_words(PAGE_DESCRIPTION(page), DESCRIPTION_LINES) +
                        shown_words(OPTIONS_TEXT(page, listed), OPTION_LINES);
-        if (IS_ENDING(page)) {
+        if (is_ending(page)) {
             ending_of[p] = stats.ENDINGS.size();
             STATS_ENDING e;
             e.PAGE = p;
@@ -211,7 +231,7 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64
     if (has_file(0)) {
         for (int32_t p = 0; p <= PAGES.ubound(); ++p) PAGES(p).HISTORY = 0;
         FatalCatch catching;
-        Routes(stats, max_steps, ending_of).follow(0);
+        if (frame_shows(0)) Routes(stats, max_steps, ending_of).follow(0);
     }
     STORY_CLOSE();
     return stats;

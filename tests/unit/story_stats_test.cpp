@@ -78,6 +78,19 @@ TEST_F(Stats, ALongChainNeedsNoDeepCallStack) {
     EXPECT_EQ(s.ENDINGS[0].REACHABLE, REACH_UNDECIDED);  // the reach search stopped at 100 states
 }
 
+TEST_F(Stats, FaultsOnTheWayAreNotRoutes) {
+    // Page 4 lists an option whose condition names a page the story does not
+    // have: its very frame ends the story. Page 2's z leads to no page.
+    page("4", "Four\n0,0,\nf,2,0,Eff\nq,3,999,Never\n,,,\n,,,\n\n");
+    page("2", "Two\n0,0,\nx,3,0,Ex\nz,77,0,Nowhere\n,,,\n,,,\n\n");
+    const STORY_STATS s = STORY_STATISTICS(".", 1000);
+    ASSERT_EQ(s.ENDINGS.size(), 2u);
+    ASSERT_TRUE(s.ENDINGS[0].ROUTED);
+    EXPECT_EQ(s.ENDINGS[0].SHORTEST.PAGES, (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(s.ENDINGS[0].LONGEST.PAGES, (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(s.ROUTES, 1);
+}
+
 TEST(WordCount, RunsWithALetterOrDigit) {
     EXPECT_EQ(WORD_COUNT("The troll - a big one -- waits."), 6);
     EXPECT_EQ(WORD_COUNT("<N>North to the  village"), 4);
