@@ -76,6 +76,9 @@ int play(std::vector<std::string> args, bool bless) {
         return EXIT_FOUND;
     }
     const STORY_MODE mode = frames ? STORY_FRAMES : STORY_LOGIC;
+    struct Closer {
+        ~Closer() { STORY_CLOSE(); }
+    } closer;
     auto open = [&]() -> STORY_RESULT {
         const STORY_RESULT r = STORY_OPEN(folder, mode);
         if (!r.ok) std::fprintf(stderr, "brindle-story play: the story cannot start: %s\n", r.message.c_str());

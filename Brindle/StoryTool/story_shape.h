@@ -1,5 +1,5 @@
 // The shape of a story as its commands describe it: which pages exist and
-// which of them end it. Shared by every command that counts endings.
+// which of them end it (the rule the stats command counts endings by).
 #pragma once
 #include <cstdint>
 #include <vector>

@@ -142,7 +142,8 @@ TEST(Random, OneSeedOneReportAndTheFirstRunsReplay) {
         // And one run from its seed is that run.
         std::string one;
         ASSERT_EQ(shell("", story_tool() + " random '" + sample() + "' --runs 1 --json --seed " + end["first"]["seed"].dump(), &one), 0);
-        for (const auto& e : nlohmann::json::parse(one)["ends"]) {
+        const nlohmann::json replayed = nlohmann::json::parse(one);
+        for (const auto& e : replayed["ends"]) {
             if (e["runs"] == 1) {
                 EXPECT_EQ(e["first"]["keys"], end["first"]["keys"]);
             }
