@@ -223,9 +223,24 @@ void add_random_command(CLI::App& app, int& status) {
     add_folder(command, options->folder);
     command->add_option("--runs", options->settings.RUNS, "how many play-throughs (default 1000)")
         ->check(CLI::Range(int64_t(1), int64_t(1) << 40));
-    command->add_option("--seed", options->settings.SEED, "the first run's seed; the same seed gives the same report (default 1)");
-    command->add_option("--steps", options->settings.STEPS, "the most options one run takes (default 1000)")
-        ->check(CLI::Range(int64_t(1), int64_t(1) << 40));
+    command
+        ->add_option_function<std::string>(
+            "--seed",
+            [options](const std::string& text) {
+                // 0 to 2^64 - 1 in decimal, nothing else (no sign, no wrapping round).
+                uint64_t v = 0;
+                for (char c : text) {
+                    if (c < '0' || c > '9' || v > (UINT64_MAX - uint64_t(c - '0')) / 10)
+                        throw CLI::ValidationError("--seed", "a whole number from 0 to 18446744073709551615, not '" + text + "'");
+                    v = v * 10 + uint64_t(c - '0');
+                }
+                if (text.empty()) throw CLI::ValidationError("--seed", "a whole number");
+                options->settings.SEED = v;
+            },
+            "the first run's seed, 0 to 2^64 - 1; the same seed gives the same report (default 1)")
+        ->type_name("S");
+    command->add_option("--steps", options->settings.STEPS, "the most options one run takes (default 1000, at most 1000000)")
+        ->check(CLI::Range(int64_t(1), int64_t(1000000)));
     command->add_flag("--least-used", options->settings.LEAST_USED,
                       "take the option taken least so far (ties: the first), not a random one");
     command->add_flag("--json", options->json, "one JSON object on standard output");

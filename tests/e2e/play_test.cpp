@@ -154,6 +154,10 @@ TEST(Random, OneSeedOneReportAndTheFirstRunsReplay) {
     EXPECT_EQ(shell("", story_tool() + " play '" + sample() + "' '" + dir.string() + "'", &out), 0) << out;
     EXPECT_NE(out.find("4 scripts, 4 checks: all passed"), std::string::npos) << out;
 
+    // A seed is a whole number that fits 64 bits; nothing is wrapped round.
+    for (const char* seed : {"-1", "18446744073709551616", "7x"})
+        EXPECT_EQ(shell("", story_tool() + " random '" + sample() + "' --runs 1 --seed " + seed), 2) << seed;
+
     // The map, shaded: page 0, where every run starts, is the hottest.
     const fs::path svg = dir / "heat.svg";
     ASSERT_EQ(shell("", story_tool() + " random '" + sample() + "' --runs 500 --graph '" + svg.string() + "' >/dev/null"), 0);
