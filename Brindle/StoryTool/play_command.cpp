@@ -10,6 +10,7 @@
 #include "commands.h"
 #include "engine.h"
 #include "play_script.h"
+#include "story_shape.h"
 #include "surface.h"
 
 namespace fs = std::filesystem;
@@ -80,7 +81,10 @@ int play(std::vector<std::string> args, bool bless) {
         ~Closer() { STORY_CLOSE(); }
     } closer;
     auto open = [&]() -> STORY_RESULT {
-        const STORY_RESULT r = STORY_OPEN(folder, mode);
+        STORY_RESULT r = STORY_OPEN(folder, mode);
+        // Without page 0 the player's first frame is its fault report; without
+        // frames the engine would only meet it at the first key.
+        if (r.ok && !PAGE_EXISTS(0)) r = {false, false, false, 0, "there is no page 0, where every reader starts"};
         if (!r.ok) std::fprintf(stderr, "brindle-story play: the story cannot start: %s\n", r.message.c_str());
         return r;
     };

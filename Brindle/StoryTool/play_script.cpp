@@ -429,9 +429,14 @@ PLAY_OUTCOME PLAY_RUN(const PLAY_SCRIPT& script, bool bless) {
     Way way;
     int32_t ended_at = 0;  // the line whose Escape ended the story
     auto fail = [&](const PLAY_STEP& step, const std::string& message) { outcome.FAILURES.push_back({step.LINE, message}); };
+    // A key that cannot be pressed (a fault, or the story ended) is a check that failed.
+    auto fail_step = [&](const PLAY_STEP& step, const std::string& message) {
+        ++outcome.CHECKS;
+        fail(step, message);
+    };
     for (const PLAY_STEP& step : script.STEPS) {
         if (ended_at > 0 && step.COMMAND != PLAY_RESTART) {
-            fail(step, "the story was ended by Escape on line " + std::to_string(ended_at) +
+            fail_step(step, "the story was ended by Escape on line " + std::to_string(ended_at) +
                            "; write 'restart' to begin again");
             outcome.STOPPED_AT = step.LINE;
             return outcome;
@@ -441,7 +446,7 @@ PLAY_OUTCOME PLAY_RUN(const PLAY_SCRIPT& script, bool bless) {
                 for (size_t k = 0; k < step.KEYS.size(); ++k) {
                     const std::string& key = step.KEYS[k];
                     if (ended_at > 0) {
-                        fail(step, "the story was ended by Escape earlier on this line; " + quoted_key(key) +
+                        fail_step(step, "the story was ended by Escape earlier on this line; " + quoted_key(key) +
                                        " and the keys after it are never pressed");
                         outcome.STOPPED_AT = step.LINE;
                         return outcome;
@@ -461,7 +466,7 @@ PLAY_OUTCOME PLAY_RUN(const PLAY_SCRIPT& script, bool bless) {
                                 why += " (its option " + std::to_string(slot) + " leads to page " + std::to_string(dest) +
                                        ", which has no page file)";
                         }
-                        fail(step, "pressing " + quoted_key(key) + " on " + page_label(from) + " ended the story: " + why);
+                        fail_step(step, "pressing " + quoted_key(key) + " on " + page_label(from) + " ended the story: " + why);
                         outcome.FAULTED = true;
                         outcome.STOPPED_AT = step.LINE;
                         return outcome;
@@ -476,7 +481,7 @@ PLAY_OUTCOME PLAY_RUN(const PLAY_SCRIPT& script, bool bless) {
                 way.reset(0, step.LINE);
                 ended_at = 0;
                 if (!r.ok) {
-                    fail(step, "the story could not start again: " + r.message);
+                    fail_step(step, "the story could not start again: " + r.message);
                     outcome.FAULTED = true;
                     outcome.STOPPED_AT = step.LINE;
                     return outcome;

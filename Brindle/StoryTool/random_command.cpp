@@ -262,7 +262,7 @@ void add_random_command(CLI::App& app, int& status) {
         }
         if (!report.PROBLEM.empty()) {
             std::fprintf(stderr, "brindle-story random: the story cannot be played: %s\n", report.PROBLEM.c_str());
-            status = EXIT_USAGE;
+            status = report.NO_STORY ? EXIT_USAGE : EXIT_FOUND;
             return;
         }
         if (!options->graph.empty()) {

@@ -69,6 +69,14 @@ RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& sett
     const STORY_RESULT opened = STORY_OPEN(folder, STORY_LOGIC);
     if (!opened.ok) {
         report.PROBLEM = opened.message;
+        report.NO_STORY = opened.empty || opened.error == 0;
+        STORY_CLOSE();
+        return report;
+    }
+    // Every reader starts on page 0: without it the player's first frame is
+    // its fault report, and no run can be played.
+    if (!PAGE_EXISTS(0)) {
+        report.PROBLEM = "there is no page 0, where every reader starts";
         STORY_CLOSE();
         return report;
     }

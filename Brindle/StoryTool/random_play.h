@@ -68,6 +68,7 @@ struct RANDOM_OPTION {
 struct RANDOM_REPORT {
     std::string FOLDER;   // as given ("." for none)
     std::string PROBLEM;  // the story could not be played: why (nothing else is filled)
+    bool NO_STORY = false;  // ... because the folder holds no story at all (no page files)
     RANDOM_SETTINGS SETTINGS;
     int32_t TOTAL = 0;    // page slots, as the grade counts them
     std::vector<RANDOM_PAGE> PAGES;      // every page a file gave, in page order

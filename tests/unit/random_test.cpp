@@ -149,6 +149,12 @@ TEST_F(RandomPlay, RunsEndAtAnEndingADeadEndAFaultOrOutOfSteps) {
     EXPECT_NE(fault->MESSAGE.find("out of bounds"), std::string::npos) << fault->MESSAGE;
     EXPECT_EQ(steps->FIRST.KEYS.size(), 20u);
 
+    // Every reader starts on page 0: a story without one cannot be played.
+    fs::remove("Brindle/Assets/Pages/0.seq");
+    RANDOM_SETTINGS s;
+    EXPECT_EQ(RANDOM_PLAY("", s).PROBLEM, "there is no page 0, where every reader starts");
+    write("Brindle/Assets/Pages/0.seq", "Start\n0,0,\na,1,0,End\nb,2,0,Loop\nc,9,0,Broken\nd,3,0,Stuck\nStart.\n");
+
     // Least used: page 0's options in turn, whatever the seed.
     const RANDOM_REPORT even = played(".", 8, 99, 20, true);
     for (const RANDOM_OPTION& o : even.OPTIONS) {
