@@ -7,6 +7,8 @@ void add_check_command(CLI::App& app, int& status);
 void add_render_command(CLI::App& app, int& status);
 void add_graph_command(CLI::App& app, int& status);
 void add_stats_command(CLI::App& app, int& status);
+void add_play_command(CLI::App& app, int& status);
+void add_random_command(CLI::App& app, int& status);
 void add_web_command(CLI::App& app, int& status);
 
 // The story folder argument every command takes: the folder that holds

@@ -3,6 +3,8 @@
 //   brindle-story render [STORY_FOLDER] --page N [--keys K] [--gallery] [--progress] -o FILE.png
 //   brindle-story graph [STORY_FOLDER] [--format dot|svg|json|mermaid] [-o FILE]
 //   brindle-story stats [STORY_FOLDER] [--json]
+//   brindle-story play [STORY_FOLDER] SCRIPT... [--bless]
+//   brindle-story random [STORY_FOLDER] --runs N --seed S [--steps M] [--least-used] [--json] [--graph FILE.svg]
 //   brindle-story web [STORY_FOLDER] -o FILE.html [--force] [--title TEXT]
 // Run `brindle-story --help` for every command.
 #include "commands.h"
@@ -17,6 +19,8 @@ int main(int argc, char** argv) {
     add_render_command(app, status);
     add_graph_command(app, status);
     add_stats_command(app, status);
+    add_play_command(app, status);
+    add_random_command(app, status);
     add_web_command(app, status);
     try {
         app.parse(argc, argv);
