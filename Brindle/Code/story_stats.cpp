@@ -9,6 +9,7 @@
 #include "page_text.h"
 #include "paging_module.h"
 #include "scene.h"
+#include "story_shape.h"
 
 namespace {
 // What the player's text layers hold: 41-column lines (the wrap width of a
@@ -44,14 +45,6 @@ bool frame_shows(int32_t p) {
     }
 }
 
-bool is_ending(const STORY_PAGE_TYPE& page) {
-    if (page.INDEX == 0) return false;
-    for (int32_t slot = 1; slot <= 4; ++slot) {
-        const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
-        if (!PRESSED_KEY(o.KEY).empty() && o.DEST != 0 && o.DEST != page.INDEX) return false;
-    }
-    return true;
-}
 
 // Depth-first over loop-free routes, each move made by the engine's own key
 // handling on the visits the route has made.
@@ -201,7 +194,7 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64
         for (int32_t slot = 1; slot <= 4; ++slot) stats.OPTIONS += !page.OPTIONS(slot).KEY.empty();
         stats.WORDS += WORD_COUNT(page.CAPTION) + shown_words(PAGE_DESCRIPTION(page), DESCRIPTION_LINES) +
                        shown_words(OPTIONS_TEXT(page, listed), OPTION_LINES);
-        if (is_ending(page)) {
+        if (IS_ENDING(page)) {
             ending_of[p] = stats.ENDINGS.size();
             STATS_ENDING e;
             e.PAGE = p;
