@@ -126,10 +126,3 @@ void Quiltify1024(benchmark::State& state) {
 }
 BENCHMARK(Quiltify1024)->Unit(benchmark::kMillisecond);
 }  // namespace
-
-int main(int argc, char** argv) {
-    screen_open(640, 480, 32, 16, 0, 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

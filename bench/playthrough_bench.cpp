@@ -75,10 +75,3 @@ void Engine_ShippedKeys(benchmark::State& state) {
 }
 BENCHMARK(Engine_ShippedKeys)->Unit(benchmark::kMillisecond);
 }  // namespace
-
-int main(int argc, char** argv) {
-    screen_open(640, 480, 32, 16, 0, 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

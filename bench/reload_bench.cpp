@@ -50,10 +50,3 @@ void Render_SampleStoryPage21(benchmark::State& state) {
 }
 BENCHMARK(Render_SampleStoryPage21)->Unit(benchmark::kMillisecond);
 }  // namespace
-
-int main(int argc, char** argv) {
-    screen_open(640, 480, 32, 16, 0, 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

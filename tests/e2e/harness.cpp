@@ -209,6 +209,11 @@ uint32_t rgb(IMAGE* shot, int x, int y) {
 fs::path bin_dir() { return BIN_DIR; }
 fs::path source_dir() { return SOURCE_DIR; }
 
+void write_file(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
 fs::path temp_dir(const std::string& name) {
     std::string pattern = (fs::temp_directory_path() / ("e2e-" + name + "-XXXXXX")).string();
     std::vector<char> buf(pattern.begin(), pattern.end());

@@ -64,6 +64,8 @@ uint32_t rgb(IMAGE* shot, int x, int y);  // the pixel without its alpha byte
 // The folder holding the built programs and the source tree.
 std::filesystem::path bin_dir();
 std::filesystem::path source_dir();
+// Writes a file, making its folders.
+void write_file(const std::filesystem::path& p, const std::string& bytes);
 // A fresh temporary folder, removed by the caller.
 std::filesystem::path temp_dir(const std::string& name);
 

@@ -16,10 +16,7 @@ using namespace e2e;
 namespace fs = std::filesystem;
 
 namespace {
-void put(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+void put(const fs::path& p, const std::string& bytes) { write_file(p, bytes); }
 
 void picture(const fs::path& p, int w, int h, uint32_t argb) {
     screen_open(640, 480, 32, 16, 0, 0);

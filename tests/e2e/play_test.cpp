@@ -15,10 +15,7 @@ using namespace e2e;
 namespace fs = std::filesystem;
 
 namespace {
-void write(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
+void write(const fs::path& p, const std::string& text) { write_file(p, text); }
 
 std::string story_tool() { return (bin_dir() / "brindle-story").string(); }
 std::string sample() { return source_dir().string(); }

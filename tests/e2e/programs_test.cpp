@@ -18,10 +18,7 @@ bool near(uint32_t a, uint32_t b, int tolerance = 6) {
     return true;
 }
 
-void write(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
+void write(const fs::path& p, const std::string& text) { write_file(p, text); }
 
 void solid_png(const fs::path& p, int w, int h, uint32_t argb) {
     fs::create_directories(p.parent_path());

@@ -14,10 +14,7 @@ using namespace e2e;
 namespace fs = std::filesystem;
 
 namespace {
-void put(const fs::path& p, const std::string& bytes) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+void put(const fs::path& p, const std::string& bytes) { write_file(p, bytes); }
 
 std::string read(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

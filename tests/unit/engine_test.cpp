@@ -11,15 +11,6 @@
 namespace {
 const fs::path SHIPPED = fs::path(std::getenv("PROJECT_ROOT") ? std::getenv("PROJECT_ROOT") : ".") / "Brindle";
 
-// A hash of every pixel of the frame shown now.
-uint64_t frame_hash() {
-    Image frame(image_create(640, 480, 0));
-    if (!STORY_SNAPSHOT(frame.get())) return 0;
-    uint64_t h = 1469598103934665603ull;
-    for (uint32_t y = 0; y < 480; ++y)
-        for (uint32_t x = 0; x < 640; ++x) h = (h ^ image_row(frame.get(), y)[x]) * 1099511628211ull;
-    return h;
-}
 
 // What a reader sees and what the engine holds after each key: the frame's
 // hash (FRAMES) and the page, visits and counters.

@@ -10,6 +10,16 @@
 #include "story_state.h"
 #include "support.h"
 
+// A hash of every pixel of the frame the window would show now (0 without frames).
+inline uint64_t frame_hash() {
+    Image frame(image_create(640, 480, 0));
+    if (!STORY_SNAPSHOT(frame.get())) return 0;
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t y = 0; y < 480; ++y)
+        for (uint32_t x = 0; x < 640; ++x) h = (h ^ image_row(frame.get(), y)[x]) * 1099511628211ull;
+    return h;
+}
+
 class Story : public Scratch {
 protected:
     void SetUp() override {
