@@ -4,5 +4,5 @@
 # Backspace the progress, Escape ends.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/setup.sh
+tools/setup.sh --player
 exec build/bin/Brindle

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the project needs (Debian packages, only those missing) and
 # builds it.
-#   tools/setup.sh          the programs only, into build/ (what ./run.sh needs)
+#   tools/setup.sh --player Brindle and the demos only, into build/ (what ./run.sh needs)
+#   tools/setup.sh          every shipped program: also brindle-story, seamless-tile
+#                           and, where Emscripten is installed, the web player
 #   tools/setup.sh --tests  also the tests, benchmarks and tools into build/,
 #                           and the sanitizer build into build-asan/
 #   tools/setup.sh --fuzz   only installs the packages tools/fuzz.sh needs
@@ -9,13 +11,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-}
 
-packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev graphviz)
+packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev)
 case "$mode" in
-  --tests) packages+=(libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
+  --player) ;;
+  "") packages+=(graphviz) ;;
+  --tests) packages+=(graphviz libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
                      emscripten chromium) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   "") ;;
-  *) echo "usage: tools/setup.sh [--tests | --fuzz]" >&2; exit 2 ;;
+  *) echo "usage: tools/setup.sh [--player | --tests | --fuzz]" >&2; exit 2 ;;
 esac
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -30,7 +34,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
-if [ "$mode" != "--fuzz" ] && ! command -v emcmake >/dev/null; then
+if [ "$mode" != "--fuzz" ] && [ "$mode" != "--player" ] && ! command -v emcmake >/dev/null; then
   echo "Emscripten is not installed: the web player is not built (brindle-story web says so)"
 fi
 if [ "$mode" = "--tests" ]; then
@@ -53,5 +57,7 @@ elif [ "$mode" = "--tests" ]; then
 else
   # A build folder that already has the tests keeps them.
   [ -f build/CMakeCache.txt ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF >/dev/null
-  cmake --build build -j "$jobs" --target programs
+  target=programs
+  [ "$mode" = "--player" ] && target=player
+  cmake --build build -j "$jobs" --target $target
 fi
