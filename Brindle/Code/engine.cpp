@@ -118,10 +118,6 @@ STORY_RESULT STORY_RESTART() {
 }
 
 namespace {
-bool page_has_file(const Array<STORY_PAGE_TYPE>& pages, int32_t p) {
-    return p >= 0 && p <= pages.ubound() && pages(p).INDEX == p && !pages(p).OPTIONS.empty();
-}
-
 std::string joined(const std::vector<std::string>& lines) {
     std::string s;
     for (const std::string& l : lines) s += (s.empty() ? "" : "; ") + l;
@@ -153,7 +149,7 @@ STORY_RESULT STORY_RELOAD() {
             result = {false, false, true, 0, "no page files"};
         } else if (!STORY.MESSAGES.empty()) {
             result = {false, false, false, 0, joined(STORY.MESSAGES)};
-        } else if (!page_has_file(PAGES, 0)) {
+        } else if (!PAGE_HAS_FILE(PAGES, 0)) {
             result = {false, false, false, 0, "there is no page 0, where every reader starts"};
         } else if (g_mode != STORY_LOGIC && !FONTSHEET) {
             result = {false, false, false, 0, "the font cannot be read: " + GetLastResult()};
@@ -170,7 +166,7 @@ STORY_RESULT STORY_RELOAD() {
             SETTING_EFFICIENCY = old.SETTING_EFFICIENCY;
             SETTING_TURN = old.SETTING_TURN;
             PAGELOCATION = old.PAGELOCATION;
-            if (!page_has_file(PAGES, PAGELOCATION)) {
+            if (!PAGE_HAS_FILE(PAGES, PAGELOCATION)) {
                 result.message = "page " + std::to_string(PAGELOCATION) + " is gone: back to page 0";
                 PAGELOCATION = 0;
             }

@@ -147,7 +147,7 @@ REACH_RESULT STORY_REACH(int64_t max_states) {
         const STORY_PAGE_TYPE& page = PAGES(p);
         std::vector<uint16_t>& here = search.keys_of[size_t(p)];
         here = {0, 1};
-        if (page.INDEX != p || page.OPTIONS.empty()) continue;
+        if (!PAGE_HAS_FILE(PAGES, p)) continue;
         for (int32_t slot = 1; slot <= 4; ++slot) {
             const STORY_OPTION_TYPE& O = page.OPTIONS(slot);
             const int64_t named = O.REQ < 0 ? -int64_t(O.REQ) : O.REQ;

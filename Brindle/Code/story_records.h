@@ -32,6 +32,12 @@ struct STORY_PAGE_TYPE {
     Array<std::string> DESC;           // slots 1 to 4
 };
 
+// Whether slot p of `pages` holds a page a file gave: a slot no file filled
+// keeps INDEX 0 and has no options at all.
+inline bool PAGE_HAS_FILE(const Array<STORY_PAGE_TYPE>& pages, int64_t p) {
+    return p >= 0 && p <= pages.ubound() && pages(int32_t(p)).INDEX == p && !pages(int32_t(p)).OPTIONS.empty();
+}
+
 // Where the loader read each part of a page, so tools can point an author at
 // a file and line. Kept only when asked for (STORY_OPEN's trace).
 enum PAGE_FIELD {

@@ -4,9 +4,7 @@
 #include "reach.h"
 
 bool PAGE_EXISTS(int64_t page) {
-    const auto& pages = STORY_PAGES();
-    return page >= 0 && page <= pages.ubound() && pages(int32_t(page)).INDEX == page &&
-           !pages(int32_t(page)).OPTIONS.empty();
+    return PAGE_HAS_FILE(STORY_PAGES(), page);
 }
 
 bool IS_ENDING(const STORY_PAGE_TYPE& page) {

@@ -18,7 +18,7 @@ constexpr int64_t LINE_COLUMNS = 320 / 8 + 1;
 constexpr size_t DESCRIPTION_LINES = 40 / 8, OPTION_LINES = 24 / 8;
 
 bool has_file(int32_t p) {
-    return p >= 0 && p <= PAGES.ubound() && PAGES(p).INDEX == p && !PAGES(p).OPTIONS.empty();
+    return PAGE_HAS_FILE(PAGES, p);
 }
 
 int64_t shown_words(const std::string& text, size_t lines) {

@@ -71,8 +71,7 @@ private:
     const Picture& picture(const std::string& path);
     // A page a file gave (a slot no file filled has no options at all).
     bool page_exists(int64_t p) const {
-        const auto& pages = STORY_PAGES();
-        return p >= 0 && p <= pages.ubound() && pages(int32_t(p)).INDEX == p && !pages(int32_t(p)).OPTIONS.empty();
+        return PAGE_HAS_FILE(STORY_PAGES(), p);
     }
 
     void check_sources();

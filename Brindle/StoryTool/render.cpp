@@ -13,8 +13,7 @@ namespace {
 const std::string TAB = "\t", BACKSPACE = "\b";
 
 bool has_file(int32_t page) {
-    const auto& pages = STORY_PAGES();
-    return page >= 0 && page <= pages.ubound() && pages(page).INDEX == page && !pages(page).OPTIONS.empty();
+    return PAGE_HAS_FILE(STORY_PAGES(), page);
 }
 
 // Presses one of the overlay keys on the current page unless the overlay is

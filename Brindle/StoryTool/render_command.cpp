@@ -80,8 +80,7 @@ int run(const Options& o) {
         const size_t width = std::to_string(last).size();
         int status = 0;
         for (int32_t p = 0; p <= last; ++p) {
-            const auto& page = STORY_PAGES()(p);
-            if (page.INDEX != p || page.OPTIONS.empty()) continue;
+            if (!PAGE_HAS_FILE(STORY_PAGES(), p)) continue;
             request.PAGE = p;
             RENDER_RESULT r = RENDER_FRAME(reach, request);
             if (!r.ok) {

@@ -31,8 +31,7 @@ struct MapPage {
 };
 
 bool page_has_file(int32_t p) {
-    const auto& pages = STORY_PAGES();
-    return p >= 0 && p <= pages.ubound() && pages(p).INDEX == p && !pages(p).OPTIONS.empty();
+    return PAGE_HAS_FILE(STORY_PAGES(), p);
 }
 
 // What the loader read, with the checker's findings beside it.
