@@ -8,6 +8,7 @@
 #include "image_file.h"
 #include "main.h"
 #include "paging_module.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "story_state.h"
 #include "surface.h"
@@ -74,6 +75,8 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace) 
     }
     ASSET_ROOT = folder.empty() ? "." : folder;
     PROJECTSPACE = "Brindle";
+    // Every file of the story is read from inside its Assets folder only.
+    file_confine(ASSET_PATH("\\Assets"));
     C = "";
     STORY.CONSOLE = mode == STORY_PLAYER ? CONSOLE_READER : CONSOLE_QUIET;
     STORY.TRACE = trace;
@@ -214,6 +217,7 @@ bool STORY_SNAPSHOT(IMAGE* out) {
 
 void STORY_CLOSE() {
     STORY_RESET();
+    file_confine("");
     g_open = false;
 }
 

@@ -11,6 +11,7 @@
 #include "gfx/gfx.h"
 #include "page_text.h"
 #include "paging_module.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
 #include "surface.h"

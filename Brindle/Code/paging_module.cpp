@@ -7,6 +7,7 @@
 #include "conversions.h"
 #include "field_reader.h"
 #include "file_support.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "string_support.h"
 #include "surface.h"

@@ -14,6 +14,7 @@
 #include "key_names.h"
 #include "main.h"
 #include "page_text.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
 #include "string_support.h"

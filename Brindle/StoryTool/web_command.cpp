@@ -5,6 +5,7 @@
 #include "check.h"
 #include "commands.h"
 #include "engine.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "web_export.h"
 

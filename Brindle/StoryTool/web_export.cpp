@@ -13,6 +13,7 @@
 
 #include "asset_path.h"
 #include "engine.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
 

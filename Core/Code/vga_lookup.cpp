@@ -4,6 +4,7 @@
 #include "asset_path.h"
 #include "field_reader.h"
 #include "file_support.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 
 Array<std::string> VGA_TABLE;
