@@ -38,7 +38,7 @@ struct Picture {
 class Checker {
 public:
     Checker(const std::string& folder, CHECK_REPORT& report) : folder_(folder), report_(report) {}
-    void run(int64_t max_states);
+    void run(const REACH_BUDGET& budget);
 
 private:
     const std::string& folder_;
@@ -96,7 +96,7 @@ private:
     void check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src);
     void check_text(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src);
     void check_folders();
-    void check_reach(int64_t max_states);
+    void check_reach(const REACH_BUDGET& budget);
 };
 
 const Picture& Checker::picture(const std::string& path) {
@@ -416,8 +416,8 @@ void Checker::check_folders() {
         add("unused-picture", "note", -1, file_of_asset(path), 0, 0, "no page shows this picture");
 }
 
-void Checker::check_reach(int64_t max_states) {
-    report_.REACH = STORY_REACH(max_states);
+void Checker::check_reach(const REACH_BUDGET& budget) {
+    report_.REACH = STORY_REACH(budget);
     const REACH_RESULT& reach = report_.REACH;
     const auto& pages = STORY_PAGES();
     for (int32_t p = 0; p <= pages.ubound(); ++p) {
@@ -476,7 +476,7 @@ void Checker::check_reach(int64_t max_states) {
     }
 }
 
-void Checker::run(int64_t max_states) {
+void Checker::run(const REACH_BUDGET& budget) {
     check_sources();
     check_interface();
     const auto& pages = STORY_PAGES();
@@ -486,7 +486,7 @@ void Checker::run(int64_t max_states) {
             report_.PAGE_FILES.push_back(p);
             check_page(pages(p));
         }
-    check_reach(max_states);
+    check_reach(budget);
     check_folders();
     check_refused();
 }
@@ -512,7 +512,7 @@ std::string DIAGNOSTIC_PLACE(const CHECK_REPORT& report, const DIAGNOSTIC& d) {
     return where;
 }
 
-CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states) {
+CHECK_REPORT CHECK_STORY(const std::string& folder, const REACH_BUDGET& budget) {
     CHECK_REPORT report;
     report.FOLDER = folder.empty() ? "." : folder;
     if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
@@ -520,7 +520,7 @@ CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states) {
         return report;
     }
     STORY_OPEN(folder, STORY_LOGIC, true);
-    Checker(folder, report).run(max_states);
+    Checker(folder, report).run(budget);
     // Errors first within a file, files in name order, story-wide findings last.
     std::stable_sort(report.DIAGNOSTICS.begin(), report.DIAGNOSTICS.end(), [](const DIAGNOSTIC& a, const DIAGNOSTIC& b) {
         if (a.FILE.empty() != b.FILE.empty()) return b.FILE.empty();

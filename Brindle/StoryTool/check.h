@@ -28,7 +28,7 @@ struct CHECK_REPORT {
     int ERRORS = 0, WARNINGS = 0, NOTES = 0;
 };
 
-CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states);
+CHECK_REPORT CHECK_STORY(const std::string& folder, const REACH_BUDGET& budget);
 
 // The path of a file of the story as an author's tools will find it from
 // the current folder: the story folder joined to `relative` ("Brindle/...").

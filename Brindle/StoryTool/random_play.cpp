@@ -62,7 +62,7 @@ uint64_t RANDOM_NEXT_SEED(uint64_t seed) {
 }
 
 RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& settings,
-                          const std::function<void(int64_t)>& progress) {
+                          const std::function<void(int64_t)>& progress, const REACH_RESULT* given) {
     RANDOM_REPORT report;
     report.FOLDER = folder.empty() ? "." : folder;
     report.SETTINGS = settings;
@@ -162,7 +162,10 @@ RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& sett
     }
 
     // The counts beside what the checker proves a reader can reach.
-    const REACH_RESULT reach = STORY_REACH(settings.MAX_STATES);
+    // (A search given for other pages, the files changed since, is not used.)
+    const bool fits = given && given->PAGES.size() == size_t(last) + 1;
+    const REACH_RESULT searched = fits ? REACH_RESULT{} : STORY_REACH(settings.BUDGET);
+    const REACH_RESULT& reach = fits ? *given : searched;
     report.REACH_COMPLETE = reach.COMPLETE;
     for (int32_t p = 0; p <= last; ++p) {
         if (!PAGE_EXISTS(p)) continue;

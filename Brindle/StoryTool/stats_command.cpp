@@ -16,7 +16,7 @@ struct Options {
     std::string folder;
     bool json = false;
     int64_t max_steps = 2000000;
-    int64_t max_states = 1000000;
+    REACH_BUDGET budget;
 };
 
 double minutes(int64_t words) { return double(words) / WORDS_PER_MINUTE; }
@@ -56,6 +56,7 @@ json stats_json(const STORY_STATS& s) {
     out["words"] = s.WORDS;
     out["endings"] = endings;
     out["routes"] = {{"complete", s.COMPLETE}, {"followed", s.ROUTES}, {"steps", s.STEPS}};
+    out["reach_complete"] = s.REACH.COMPLETE;
     out["reading"] = {{"words_per_minute", WORDS_PER_MINUTE},
                       {"shortest_play", s.PLAYED ? route_json(s.SHORTEST_PLAY) : json(nullptr)},
                       {"longest_play", s.PLAYED ? route_json(s.LONGEST_PLAY) : json(nullptr)}};
@@ -101,15 +102,14 @@ void print_human(const STORY_STATS& s) {
             std::printf("    shortest: %s\n", route_text(e.SHORTEST).c_str());
             std::printf("    longest:  %s\n", route_text(e.LONGEST).c_str());
         } else {
-            std::printf("    %s\n", e.REACHABLE == REACH_NO    ? "no reader reaches it"
-                                   : e.REACHABLE == REACH_YES ? "no route reaches it without going round a loop"
-                                                              : "not reached within the search");
+            std::printf("    %s\n", e.REACHABLE == REACH_NO ? "no reader reaches it" : "not reached within the search's budget");
         }
     }
     if (!s.COMPLETE)
-        std::printf("  (routes followed for %lld moves and stopped there: the figures are the best found; raise "
+        std::printf("  (the longest routes are the longest found in %lld moves, where their search stopped; raise "
                     "--max-steps)\n",
                     static_cast<long long>(s.STEPS));
+    if (!s.REACH.COMPLETE) std::printf("  (%s: an ending it did not reach is undecided)\n", REACH_STOP_TEXT(s.REACH).c_str());
     std::printf("\nReading time at %.0f words a minute:\n", WORDS_PER_MINUTE);
     if (s.PLAYED) {
         const STATS_ROUTE& a = s.SHORTEST_PLAY;
@@ -119,7 +119,7 @@ void print_human(const STORY_STATS& s) {
         std::printf("  longest play:  %s (%lld words over %zu pages, ending at page %d)\n", reading_time(b.WORDS).c_str(),
                     static_cast<long long>(b.WORDS), b.PAGES.size(), b.PAGES.back());
     } else {
-        std::printf("  no loop-free route reaches an ending\n");
+        std::printf("  no route reaches an ending\n");
     }
     const char* headings[] = {"Characters", "Items", "Other figures"};
     int shown = -1;
@@ -141,12 +141,11 @@ void add_stats_command(CLI::App& app, int& status) {
     CLI::App* stats = app.add_subcommand("stats", "Count a story: pages, words, endings, routes, figures, reading time");
     add_folder(stats, o->folder);
     stats->add_flag("--json", o->json, "one JSON object on standard output");
-    stats->add_option("--max-steps", o->max_steps, "how many moves the search for routes may try")
+    stats->add_option("--max-steps", o->max_steps, "how many moves the search for the longest routes may try")
         ->check(CLI::PositiveNumber);
-    stats->add_option("--max-states", o->max_states, "how many states the reachability search may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(stats, o->budget);
     stats->callback([o, &status] {
-        const STORY_STATS s = STORY_STATISTICS(o->folder, o->max_steps, o->max_states);
+        const STORY_STATS s = STORY_STATISTICS(o->folder, o->max_steps, WITH_PROGRESS_LINE(o->budget));
         if (!s.PROBLEM.empty()) {
             std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", s.FOLDER.c_str(), s.PROBLEM.c_str());
             status = EXIT_USAGE;

@@ -1,0 +1,195 @@
+#include "state_sets.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace {
+constexpr uint32_t TERMINAL = UINT32_MAX;  // the variable of the two terminals: below every other
+constexpr size_t MEMO_MIN = size_t(1) << 16, MEMO_MAX = size_t(1) << 22;
+
+uint64_t mix(uint64_t a, uint64_t b, uint64_t c) {
+    uint64_t h = a * 0x9E3779B97F4A7C15ull ^ (b + 0x632BE59BD9B4E019ull) * 0xFF51AFD7ED558CCDull;
+    h ^= (h >> 29) + c * 0xC4CEB9FE1A85EC53ull;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 32);
+}
+
+bool bit(const std::vector<uint64_t>& bits, uint32_t v) {
+    return v / 64 < bits.size() && (bits[v / 64] >> (v % 64) & 1);
+}
+}  // namespace
+
+size_t StateSets::bytes_per_node() {
+    // The node, and its share of the unique table (at most half full, and
+    // doubled when it is: up to four slots a node).
+    return sizeof(Node) + 4 * sizeof(uint32_t);
+}
+
+StateSets::StateSets(uint32_t variables, size_t max_nodes, std::chrono::steady_clock::time_point deadline)
+    : variables_(variables), max_nodes_(std::max<size_t>(max_nodes, 2)), deadline_(deadline) {
+    nodes_.push_back({TERMINAL, 0, 0});  // NO_STATES
+    nodes_.push_back({TERMINAL, 1, 1});  // ALL_STATES
+    unique_.assign(1024, 0);
+    memo_.assign(MEMO_MIN, Memo{EMPTY_MEMO, 0, 0, 0});
+}
+
+void StateSets::relax() {
+    max_nodes_ += max_nodes_ / 8;
+    deadline_ = std::chrono::steady_clock::time_point::max();
+}
+
+void StateSets::tick() {
+    if (++ticks_ % 4096 == 0 && std::chrono::steady_clock::now() > deadline_) throw SETS_BUDGET{SETS_BUDGET::TIME};
+}
+
+void StateSets::grow_unique() {
+    std::vector<uint32_t> table(unique_.size() * 2, 0);
+    const size_t mask = table.size() - 1;
+    for (uint32_t i : unique_)
+        if (i) {
+            size_t at = mix(nodes_[i].var, nodes_[i].low, nodes_[i].high) & mask;
+            while (table[at]) at = (at + 1) & mask;
+            table[at] = i;
+        }
+    unique_.swap(table);
+    // The memo grows with the sets, so that it keeps most of what a search repeats.
+    if (memo_.size() < MEMO_MAX && memo_.size() < nodes_.size()) memo_.assign(memo_.size() * 4, Memo{EMPTY_MEMO, 0, 0, 0});
+}
+
+SET StateSets::make(uint32_t v, SET low, SET high) {
+    if (low == high) return low;
+    if ((nodes_.size() + 1) * 2 > unique_.size()) grow_unique();
+    const size_t mask = unique_.size() - 1;
+    size_t at = mix(v, low, high) & mask;
+    for (; unique_[at]; at = (at + 1) & mask) {
+        const Node& n = nodes_[unique_[at]];
+        if (n.var == v && n.low == low && n.high == high) return unique_[at];
+    }
+    if (nodes_.size() >= max_nodes_) throw SETS_BUDGET{SETS_BUDGET::MEMORY};
+    tick();
+    nodes_.push_back({v, low, high});
+    unique_[at] = uint32_t(nodes_.size() - 1);
+    return unique_[at];
+}
+
+StateSets::Memo& StateSets::memo(Op op, SET a, SET b) {
+    return memo_[mix(op, a, b) & (memo_.size() - 1)];
+}
+
+SET StateSets::literal(uint32_t v, bool value) {
+    return value ? make(v, NO_STATES, ALL_STATES) : make(v, ALL_STATES, NO_STATES);
+}
+
+SET StateSets::apply(Op op, SET a, SET b) {
+    switch (op) {
+        case AND:
+            if (a == NO_STATES || b == NO_STATES) return NO_STATES;
+            if (a == ALL_STATES || a == b) return b;
+            if (b == ALL_STATES) return a;
+            if (a > b) std::swap(a, b);
+            break;
+        case OR:
+            if (a == ALL_STATES || b == ALL_STATES) return ALL_STATES;
+            if (a == NO_STATES || a == b) return b;
+            if (b == NO_STATES) return a;
+            if (a > b) std::swap(a, b);
+            break;
+        default:  // DIFF
+            if (a == NO_STATES || b == ALL_STATES || a == b) return NO_STATES;
+            if (b == NO_STATES) return a;
+            break;
+    }
+    Memo& m = memo(op, a, b);
+    if (m.op == op && m.a == a && m.b == b) return m.result;
+    tick();
+    const uint32_t v = std::min(var(a), var(b));
+    const SET a0 = var(a) == v ? nodes_[a].low : a, a1 = var(a) == v ? nodes_[a].high : a;
+    const SET b0 = var(b) == v ? nodes_[b].low : b, b1 = var(b) == v ? nodes_[b].high : b;
+    const SET low = apply(op, a0, b0);
+    const SET high = apply(op, a1, b1);
+    const SET r = make(v, low, high);
+    memo(op, a, b) = {op, a, b, r};  // looked up again: the table may have been replaced
+    return r;
+}
+
+SET StateSets::both(SET a, SET b) { return apply(AND, a, b); }
+SET StateSets::either(SET a, SET b) { return apply(OR, a, b); }
+SET StateSets::without(SET a, SET b) { return apply(DIFF, a, b); }
+
+SET StateSets::set_var(SET a, uint32_t v, bool value) {
+    if (a == NO_STATES) return a;
+    if (var(a) > v) return value ? make(v, NO_STATES, a) : make(v, a, NO_STATES);
+    if (var(a) == v) {
+        const SET any = either(nodes_[a].low, nodes_[a].high);
+        return value ? make(v, NO_STATES, any) : make(v, any, NO_STATES);
+    }
+    const Op op = value ? WITH1 : WITH0;
+    Memo& m = memo(op, a, v);
+    if (m.op == op && m.a == a && m.b == v) return m.result;
+    tick();
+    const Node n = nodes_[a];
+    const SET low = set_var(n.low, v, value);
+    const SET high = set_var(n.high, v, value);
+    const SET r = make(n.var, low, high);
+    memo(op, a, v) = {op, a, v, r};
+    return r;
+}
+
+SET StateSets::with(SET a, uint32_t v, bool value) { return set_var(a, v, value); }
+
+SET StateSets::flip_first(SET a) {
+    if (var(a) != 0) return a;
+    return make(0, nodes_[a].high, nodes_[a].low);
+}
+
+long double StateSets::count(SET a) {
+    // Paths to ALL_STATES, each worth 2 to the power of the variables it
+    // skips; worked out children first, on a stack of its own.
+    auto level = [&](SET s) { return var(s) == TERMINAL ? variables_ : var(s); };
+    std::unordered_map<SET, long double> below{{NO_STATES, 0.0L}, {ALL_STATES, 1.0L}};  // over the variables from its own
+    std::vector<SET> stack{a};
+    while (!stack.empty()) {
+        const SET s = stack.back();
+        if (below.count(s)) {
+            stack.pop_back();
+            continue;
+        }
+        const Node& n = nodes_[s];
+        const auto low = below.find(n.low), high = below.find(n.high);
+        if (low == below.end() || high == below.end()) {
+            if (low == below.end()) stack.push_back(n.low);
+            if (high == below.end()) stack.push_back(n.high);
+            continue;
+        }
+        below[s] = std::ldexp(low->second, int(level(n.low) - n.var - 1)) +
+                   std::ldexp(high->second, int(level(n.high) - n.var - 1));
+        stack.pop_back();
+    }
+    return std::ldexp(below[a], int(level(a)));
+}
+
+bool StateSets::holds(SET a, const std::vector<uint64_t>& bits) const {
+    while (var(a) != TERMINAL) a = bit(bits, var(a)) ? nodes_[a].high : nodes_[a].low;
+    return a == ALL_STATES;
+}
+
+std::vector<uint64_t> StateSets::one(SET a) const {
+    std::vector<uint64_t> bits((variables_ + 63) / 64, 0);
+    while (var(a) != TERMINAL) {
+        const Node& n = nodes_[a];
+        if (n.low != NO_STATES) {
+            a = n.low;
+        } else {
+            bits[n.var / 64] |= uint64_t(1) << (n.var % 64);
+            a = n.high;
+        }
+    }
+    return bits;
+}
+
+SET StateSets::only(const std::vector<uint64_t>& bits) {
+    SET s = ALL_STATES;
+    for (uint32_t v = variables_; v-- > 0;) s = bit(bits, v) ? make(v, NO_STATES, s) : make(v, s, NO_STATES);
+    return s;
+}
