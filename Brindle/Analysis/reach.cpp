@@ -33,14 +33,15 @@ struct Taken {
 
 class Search {
 public:
-    Search(const STORY_RULES& rules, const REACH_BUDGET& budget, REACH_RESULT& result)
-        : rules_(rules), budget_(budget), result_(result), start_time_(Clock::now()),
-          sets_(uint32_t(rules.TRACKED.size()) + 1, nodes_for(budget.MAX_BYTES),
-                budget.MAX_SECONDS > 0 ? start_time_ + std::chrono::duration_cast<Clock::duration>(
-                                                           std::chrono::duration<double>(budget.MAX_SECONDS))
-                                       : Clock::time_point::max()) {}
+    // The sets hold most of the memory budget; the rest is the story's and the proofs'.
+    Search(const STORY_RULES& rules, const REACH_BUDGET& budget, Clock::time_point start, Clock::time_point deadline,
+           REACH_RESULT& result)
+        : rules_(rules), budget_(budget), result_(result), start_time_(start),
+          sets_(uint32_t(rules.TRACKED.size()) + 1, budget.MAX_BYTES / 8 * 7, deadline) {}
 
-    void run();
+    // False when the pages named only by options no key takes are too many
+    // to follow beside the states: search again with every named page a bit.
+    bool run();
 
 private:
     const STORY_RULES& rules_;
@@ -57,10 +58,6 @@ private:
     int32_t found_ = 0;
     SET cleared_ = NO_STATES;  // the state on page 0 after the progress text cleared the visits
 
-    static size_t nodes_for(size_t bytes) {
-        const size_t memo = size_t(64) << 20;  // the operations' memo at its largest
-        return bytes > memo ? (bytes - memo) / (StateSets::bytes_per_node() + sizeof(uint32_t) * 2) : 1024;
-    }
     SET test_set(const RULE_TEST& t) {
         switch (t.KIND) {
             case RULE_TEST::ALWAYS: return ALL_STATES;
@@ -74,6 +71,9 @@ private:
     REACH_STOP explore();
     void tell(int32_t depth, bool done);
     void verdicts();
+    // Which passive pages can be played, and which unplayed, on each page.
+    std::vector<std::vector<uint64_t>> passive_played_, passive_unplayed_;  // page -> passive bits
+    bool follow_passive();
 
     // Proofs, walked backwards from a state to the start.
     std::vector<std::vector<Arrival>> arrivals_;
@@ -92,9 +92,9 @@ void Search::build_guards() {
         for (const RULE_KEY& k : rules_.KEYS[p]) {
             KeyGuards g;
             SET open = ALL_STATES;  // no option taken yet
-            bool faults = !rules_.OPTIONS[p];
+            bool faults = !rules_.OPTIONS[p] || rules_.BAR_FAULTS[p];
             for (const RULE_SLOT& s : k.SLOTS) {
-                if (s.TEST.KIND == RULE_TEST::FAULT) {
+                if (faults || s.TEST.KIND == RULE_TEST::FAULT) {
                     faults = true;
                     g.CHOSEN.push_back(NO_STATES);
                     continue;
@@ -191,7 +191,81 @@ REACH_STOP Search::explore() {
     return REACH_DONE;
 }
 
-void Search::run() {
+std::string state_name(const RULE_STATE& s) {
+    std::string n(reinterpret_cast<const char*>(&s.PAGE), sizeof s.PAGE);
+    n += char(s.PROGRESS);
+    for (uint64_t w : s.PLAYED) n.append(reinterpret_cast<const char*>(&w), sizeof w);
+    return n;
+}
+
+// The passive pages follow from the states found, one bit each: along
+// every move, the page left is played, and the progress text on page 0
+// clears them all. Which values each can have on each page is worked out
+// over every state at once, 64 pages to a word.
+bool Search::follow_passive() {
+    const size_t words = (rules_.PASSIVE.size() + 63) / 64;
+    if (result_.STATES > 4e6L || size_t(result_.STATES) * words * 16 > budget_.MAX_BYTES / 2) return false;
+    std::unordered_map<std::string, int32_t> id;
+    std::vector<RULE_STATE> nodes;
+    for (size_t p = 0; p < pages_; ++p)
+        if (reached_[p] != NO_STATES)
+            sets_.each(reached_[p], [&](const std::vector<uint64_t>& vars) {
+                RULE_STATE s = state_of(int32_t(p), vars);
+                id.emplace(state_name(s), int32_t(nodes.size()));
+                nodes.push_back(std::move(s));
+            });
+    std::vector<uint64_t> played(nodes.size() * words, 0), unplayed(nodes.size() * words, 0);
+    std::vector<int32_t> work;
+    std::vector<bool> queued(nodes.size(), false);
+    auto merge = [&](int32_t v, const uint64_t* one, const uint64_t* zero) {
+        bool changed = false;
+        for (size_t w = 0; w < words; ++w) {
+            const uint64_t a = played[size_t(v) * words + w] | one[w], b = unplayed[size_t(v) * words + w] | zero[w];
+            changed |= a != played[size_t(v) * words + w] || b != unplayed[size_t(v) * words + w];
+            played[size_t(v) * words + w] = a;
+            unplayed[size_t(v) * words + w] = b;
+        }
+        if (changed && !queued[size_t(v)]) queued[size_t(v)] = true, work.push_back(v);
+    };
+    std::vector<uint64_t> all(words, ~uint64_t(0)), none(words, 0), one(words), zero(words);
+    merge(id.at(state_name(RULE_START(rules_))), none.data(), all.data());
+    while (!work.empty()) {
+        const int32_t u = work.back();
+        work.pop_back();
+        queued[size_t(u)] = false;
+        const RULE_STATE& s = nodes[size_t(u)];
+        const int32_t bit = rules_.PASSIVE_OF[size_t(s.PAGE)];
+        for (const RULE_KEY& k : rules_.KEYS[size_t(s.PAGE)]) {
+            const RULE_STEP step = RULE_PRESS(rules_, s, k);
+            if (step.OUTCOME == RULE_STEP::FAULT) continue;
+            const auto v = id.find(state_name(step.NEXT));
+            if (v == id.end()) continue;  // not found by the search (it never is)
+            if (step.NEXT.PROGRESS && HISTORY_CLEARED_ON(step.NEXT.PAGE)) {
+                merge(v->second, none.data(), all.data());
+                continue;
+            }
+            std::copy(played.begin() + ptrdiff_t(size_t(u) * words), played.begin() + ptrdiff_t(size_t(u + 1) * words), one.begin());
+            std::copy(unplayed.begin() + ptrdiff_t(size_t(u) * words), unplayed.begin() + ptrdiff_t(size_t(u + 1) * words), zero.begin());
+            if (step.OUTCOME == RULE_STEP::MOVED && k.TURN && bit >= 0) {
+                one[size_t(bit) / 64] |= uint64_t(1) << (bit % 64);
+                zero[size_t(bit) / 64] &= ~(uint64_t(1) << (bit % 64));
+            }
+            merge(v->second, one.data(), zero.data());
+        }
+    }
+    passive_played_.assign(pages_, {});
+    passive_unplayed_.assign(pages_, {});
+    for (size_t u = 0; u < nodes.size(); ++u) {
+        std::vector<uint64_t>& a = passive_played_[size_t(nodes[u].PAGE)];
+        std::vector<uint64_t>& b = passive_unplayed_[size_t(nodes[u].PAGE)];
+        a.resize(words, 0);
+        b.resize(words, 0);
+        for (size_t w = 0; w < words; ++w) a[w] |= played[u * words + w], b[w] |= unplayed[u * words + w];
+    }
+    return true;
+}
+
+bool Search::run() {
     pages_ = size_t(rules_.LAST) + 1;
     result_.PAGES.resize(pages_);
     result_.OPTIONS.resize(pages_);
@@ -210,12 +284,14 @@ void Search::run() {
         }
     }
     result_.COMPLETE = result_.STOP == REACH_DONE;
+    if (!rules_.PASSIVE.empty() && result_.COMPLETE && !follow_passive()) return false;
     // What was found stands; spelling it out needs only a little more.
     sets_.relax();
     verdicts();
     proofs();
     result_.SECONDS = std::chrono::duration<double>(Clock::now() - start_time_).count();
     tell(result_.DEPTH, true);
+    return true;
 }
 
 void Search::verdicts() {
@@ -231,9 +307,16 @@ void Search::verdicts() {
             bool available = false;
             if (seen && slot < rules_.TESTS[p].size()) {
                 const RULE_TEST& t = rules_.TESTS[p][slot];
-                available = t.KIND == RULE_TEST::ALWAYS ||
-                            ((t.KIND == RULE_TEST::PLAYED || t.KIND == RULE_TEST::NOT_PLAYED) &&
-                             sets_.both(reached_[p], test_set(t)) != NO_STATES);
+                const bool followed = p < passive_played_.size();  // a search cut short did not follow them
+                const std::vector<uint64_t>* passive =
+                    !followed                                   ? nullptr
+                    : t.KIND == RULE_TEST::PASSIVE_PLAYED       ? &passive_played_[p]
+                    : t.KIND == RULE_TEST::PASSIVE_NOT_PLAYED   ? &passive_unplayed_[p]
+                                                                : nullptr;
+                if (passive) available = size_t(t.BIT) / 64 < passive->size() && ((*passive)[size_t(t.BIT) / 64] >> (t.BIT % 64) & 1);
+                else available = t.KIND == RULE_TEST::ALWAYS ||
+                                 ((t.KIND == RULE_TEST::PLAYED || t.KIND == RULE_TEST::NOT_PLAYED) &&
+                                  sets_.both(reached_[p], test_set(t)) != NO_STATES);
             }
             o.AVAILABLE = available ? REACH_YES : unseen;
         }
@@ -308,12 +391,7 @@ bool Search::before(const RULE_STATE& t, int32_t depth, RULE_STATE& s, uint16_t&
 // the states before it that are not in the tree yet. -1 if none is found,
 // which would be a fault in the search.
 int32_t Search::proof_of(const RULE_STATE& t, int32_t depth) {
-    auto name = [](const RULE_STATE& s) {
-        std::string n(reinterpret_cast<const char*>(&s.PAGE), sizeof s.PAGE);
-        n += char(s.PROGRESS);
-        for (uint64_t w : s.PLAYED) n.append(reinterpret_cast<const char*>(&w), sizeof w);
-        return n;
-    };
+    const auto name = state_name;
     std::vector<std::pair<RULE_STATE, uint16_t>> chain;  // newest first, each with the key reaching it
     RULE_STATE at = t;
     int32_t base = -1;
@@ -369,13 +447,19 @@ void Search::proofs() {
 }  // namespace
 
 REACH_RESULT STORY_REACH(const REACH_BUDGET& budget) {
-    REACH_RESULT result;
-    result.BUDGET = budget;
-    const STORY_RULES rules = STORY_RULES_READ();
-    result.KEY_TABLE = rules.KEY_TABLE;
-    if (rules.LAST < 0) return result;
-    Search(rules, budget, result).run();
-    return result;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline =
+        budget.MAX_SECONDS > 0
+            ? start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(budget.MAX_SECONDS))
+            : Clock::time_point::max();
+    for (bool all_tracked : {false, true}) {
+        REACH_RESULT result;
+        result.BUDGET = budget;
+        const STORY_RULES rules = STORY_RULES_READ(all_tracked);
+        result.KEY_TABLE = rules.KEY_TABLE;
+        if (rules.LAST < 0 || Search(rules, budget, start, deadline, result).run()) return result;
+    }
+    return {};  // not reached: with every named page a bit, nothing is passive
 }
 
 std::vector<std::string> REACH_KEYS(const REACH_RESULT& result, const REACH_PROOF& proof) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 namespace {
 constexpr uint32_t TERMINAL = UINT32_MAX;  // the variable of the two terminals: below every other
@@ -20,14 +19,17 @@ bool bit(const std::vector<uint64_t>& bits, uint32_t v) {
 }
 }  // namespace
 
-size_t StateSets::bytes_per_node() {
-    // The node, and its share of the unique table (at most half full, and
-    // doubled when it is: up to four slots a node).
-    return sizeof(Node) + 4 * sizeof(uint32_t);
+size_t StateSets::bytes() const {
+    return nodes_.capacity() * sizeof(Node) + unique_.capacity() * sizeof(uint32_t) + memo_.capacity() * sizeof(Memo) +
+           share_.capacity() * sizeof(long double);
 }
 
-StateSets::StateSets(uint32_t variables, size_t max_nodes, std::chrono::steady_clock::time_point deadline)
-    : variables_(variables), max_nodes_(std::max<size_t>(max_nodes, 2)), deadline_(deadline) {
+void StateSets::need(size_t more) const {
+    if (bytes() + more > max_bytes_) throw SETS_BUDGET{SETS_BUDGET::MEMORY};
+}
+
+StateSets::StateSets(uint32_t variables, size_t max_bytes, std::chrono::steady_clock::time_point deadline)
+    : variables_(variables), max_bytes_(max_bytes), deadline_(deadline) {
     nodes_.push_back({TERMINAL, 0, 0});  // NO_STATES
     nodes_.push_back({TERMINAL, 1, 1});  // ALL_STATES
     unique_.assign(1024, 0);
@@ -35,7 +37,7 @@ StateSets::StateSets(uint32_t variables, size_t max_nodes, std::chrono::steady_c
 }
 
 void StateSets::relax() {
-    max_nodes_ += max_nodes_ / 8;
+    max_bytes_ += max_bytes_ / 8;
     deadline_ = std::chrono::steady_clock::time_point::max();
 }
 
@@ -44,6 +46,7 @@ void StateSets::tick() {
 }
 
 void StateSets::grow_unique() {
+    need(unique_.size() * 2 * sizeof(uint32_t));  // the new table while the old one is still held
     std::vector<uint32_t> table(unique_.size() * 2, 0);
     const size_t mask = table.size() - 1;
     for (uint32_t i : unique_)
@@ -53,8 +56,15 @@ void StateSets::grow_unique() {
             table[at] = i;
         }
     unique_.swap(table);
-    // The memo grows with the sets, so that it keeps most of what a search repeats.
-    if (memo_.size() < MEMO_MAX && memo_.size() < nodes_.size()) memo_.assign(memo_.size() * 4, Memo{EMPTY_MEMO, 0, 0, 0});
+    table = {};
+    // The memo grows with the sets, so that it keeps most of what a search
+    // repeats, as far as the budget allows.
+    const size_t size = std::min(MEMO_MAX, memo_.size() * 4);
+    if (memo_.size() < nodes_.size() && size > memo_.size() &&
+        bytes() - memo_.capacity() * sizeof(Memo) + size * sizeof(Memo) <= max_bytes_) {
+        memo_ = {};
+        memo_.assign(size, Memo{EMPTY_MEMO, 0, 0, 0});
+    }
 }
 
 SET StateSets::make(uint32_t v, SET low, SET high) {
@@ -66,7 +76,8 @@ SET StateSets::make(uint32_t v, SET low, SET high) {
         const Node& n = nodes_[unique_[at]];
         if (n.var == v && n.low == low && n.high == high) return unique_[at];
     }
-    if (nodes_.size() >= max_nodes_) throw SETS_BUDGET{SETS_BUDGET::MEMORY};
+    if (nodes_.size() == nodes_.capacity()) need(std::max<size_t>(nodes_.capacity(), 64) * sizeof(Node));
+    if (nodes_.size() >= UINT32_MAX - 1) throw SETS_BUDGET{SETS_BUDGET::MEMORY};
     tick();
     nodes_.push_back({v, low, high});
     unique_[at] = uint32_t(nodes_.size() - 1);
@@ -144,29 +155,36 @@ SET StateSets::flip_first(SET a) {
 }
 
 long double StateSets::count(SET a) {
-    // Paths to ALL_STATES, each worth 2 to the power of the variables it
-    // skips; worked out children first, on a stack of its own.
-    auto level = [&](SET s) { return var(s) == TERMINAL ? variables_ : var(s); };
-    std::unordered_map<SET, long double> below{{NO_STATES, 0.0L}, {ALL_STATES, 1.0L}};  // over the variables from its own
+    // A node's share of all the states over the variables from its own: the
+    // mean of its two children's (a skipped variable halves nothing). Nodes
+    // never change, so each is worked out once, children first, on a stack
+    // of its own.
+    if (share_.size() < nodes_.size()) {
+        if (share_.capacity() < nodes_.size()) {
+            need(nodes_.capacity() * sizeof(long double));
+            share_.reserve(nodes_.capacity());
+        }
+        share_.resize(nodes_.size(), -1.0L);
+    }
+    share_[NO_STATES] = 0;
+    share_[ALL_STATES] = 1;
     std::vector<SET> stack{a};
     while (!stack.empty()) {
         const SET s = stack.back();
-        if (below.count(s)) {
+        if (share_[s] >= 0) {
             stack.pop_back();
             continue;
         }
         const Node& n = nodes_[s];
-        const auto low = below.find(n.low), high = below.find(n.high);
-        if (low == below.end() || high == below.end()) {
-            if (low == below.end()) stack.push_back(n.low);
-            if (high == below.end()) stack.push_back(n.high);
+        if (share_[n.low] < 0 || share_[n.high] < 0) {
+            if (share_[n.low] < 0) stack.push_back(n.low);
+            if (share_[n.high] < 0) stack.push_back(n.high);
             continue;
         }
-        below[s] = std::ldexp(low->second, int(level(n.low) - n.var - 1)) +
-                   std::ldexp(high->second, int(level(n.high) - n.var - 1));
+        share_[s] = (share_[n.low] + share_[n.high]) / 2;
         stack.pop_back();
     }
-    return std::ldexp(below[a], int(level(a)));
+    return std::ldexp(share_[a], int(variables_));
 }
 
 bool StateSets::holds(SET a, const std::vector<uint64_t>& bits) const {
@@ -186,6 +204,23 @@ std::vector<uint64_t> StateSets::one(SET a) const {
         }
     }
     return bits;
+}
+
+void StateSets::each(SET a, const std::function<void(const std::vector<uint64_t>&)>& visit) const {
+    std::vector<uint64_t> bits((variables_ + 63) / 64, 0);
+    // Variable by variable: a node's own splits the states, one it skips
+    // takes both values.
+    std::function<void(SET, uint32_t)> walk = [&](SET s, uint32_t v) {
+        if (s == NO_STATES) return;
+        if (v == variables_) return visit(bits);
+        const bool split = var(s) == v;
+        bits[v / 64] &= ~(uint64_t(1) << (v % 64));
+        walk(split ? nodes_[s].low : s, v + 1);
+        bits[v / 64] |= uint64_t(1) << (v % 64);
+        walk(split ? nodes_[s].high : s, v + 1);
+        bits[v / 64] &= ~(uint64_t(1) << (v % 64));
+    };
+    walk(a, 0);
 }
 
 SET StateSets::only(const std::vector<uint64_t>& bits) {

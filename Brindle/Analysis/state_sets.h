@@ -11,6 +11,7 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 using SET = uint32_t;
@@ -22,8 +23,9 @@ struct SETS_BUDGET {
 
 class StateSets {
 public:
-    // `variables` in all; at most `max_nodes` nodes; operations throw past `deadline`.
-    StateSets(uint32_t variables, size_t max_nodes, std::chrono::steady_clock::time_point deadline);
+    // `variables` in all; at most `max_bytes` held (nodes, tables, memo);
+    // operations throw past `deadline`.
+    StateSets(uint32_t variables, size_t max_bytes, std::chrono::steady_clock::time_point deadline);
 
     SET literal(uint32_t var, bool value);
     SET both(SET a, SET b);      // intersection
@@ -41,13 +43,16 @@ public:
     std::vector<uint64_t> one(SET a) const;
     // The set of exactly this state.
     SET only(const std::vector<uint64_t>& bits);
+    // Each state of a, in order (bit v of the argument is variable v).
+    void each(SET a, const std::function<void(const std::vector<uint64_t>&)>& visit) const;
 
-    // Lifts the deadline and allows an eighth more nodes: for spelling out
+    // Lifts the deadline and allows an eighth more memory: for spelling out
     // what a search stopped by its budget found.
     void relax();
 
     size_t nodes() const { return nodes_.size(); }
-    static size_t bytes_per_node();
+    // What the sets hold now, in bytes.
+    size_t bytes() const;
 
 private:
     struct Node {
@@ -59,17 +64,19 @@ private:
     enum Op : uint32_t { AND = 1, OR, DIFF, WITH0, WITH1, EMPTY_MEMO = 0 };
 
     uint32_t variables_;
-    size_t max_nodes_;
+    size_t max_bytes_;
     std::chrono::steady_clock::time_point deadline_;
     uint32_t ticks_ = 0;
     std::vector<Node> nodes_;
     std::vector<uint32_t> unique_;  // open addressing: node index, 0 empty
     std::vector<Memo> memo_;
+    std::vector<long double> share_;  // per node: the share of all states it holds (-1: not worked out)
 
     uint32_t var(SET a) const { return nodes_[a].var; }
     SET make(uint32_t var, SET low, SET high);
     void grow_unique();
     void tick();
+    void need(size_t more) const;  // throws unless `more` bytes fit
     SET apply(Op op, SET a, SET b);
     SET set_var(SET a, uint32_t v, bool value);
     Memo& memo(Op op, SET a, SET b);

@@ -22,6 +22,8 @@ struct RULE_TEST {
         PLAYED,      // bit BIT set
         NOT_PLAYED,  // bit BIT clear
         FAULT,       // names a page beyond the story: working it out ends the story
+        PASSIVE_PLAYED,      // passive page BIT played (an option no key takes)
+        PASSIVE_NOT_PLAYED,
     } KIND = ALWAYS;
     int32_t BIT = -1;
 };
@@ -31,7 +33,7 @@ struct RULE_SLOT {
     int32_t SLOT = 0;  // 1 to 4
     RULE_TEST TEST;
     int32_t DEST = 0;
-    bool DEST_SHOWN = false;  // the destination is a page the player can show (its frame does not fault)
+    bool DEST_SHOWN = false;  // the destination is a page the player can show
 };
 
 struct RULE_KEY {
@@ -50,20 +52,28 @@ struct STORY_RULES {
     std::vector<std::string> KEY_TABLE;   // 0 Tab, 1 Backspace, then every option key
     std::vector<int32_t> BIT_OF;          // page -> its bit, or -1 when not tracked
     std::vector<int32_t> TRACKED;         // bit -> page
+    // Pages named only by options no key takes: what keys do never depends
+    // on them, only which of those options a frame lists.
+    std::vector<int32_t> PASSIVE_OF;      // page -> its passive bit, or -1
+    std::vector<int32_t> PASSIVE;         // passive bit -> page
     std::vector<bool> OPTIONS;            // page -> has its four options (a page a file gave, or page 0's slot)
-    std::vector<bool> BAR_FAULTS;         // page -> its option bar lists an option whose condition is a FAULT
+    // page -> its option bar lists an option whose condition is a FAULT:
+    // arriving there ends the story, and no key is pressed on it.
+    std::vector<bool> BAR_FAULTS;
     std::vector<std::vector<RULE_KEY>> KEYS;   // page -> the keys worth pressing there, in order
     std::vector<std::vector<RULE_TEST>> TESTS;  // page -> slot - 1 -> its condition
     size_t words() const { return (TRACKED.size() + 63) / 64; }
 };
 
-// Reads the rules of the open story (its pages as they are now).
-STORY_RULES STORY_RULES_READ();
+// Reads the rules of the open story (its pages as they are now). With
+// `all_tracked`, no named page is passive.
+STORY_RULES STORY_RULES_READ(bool all_tracked = false);
 
 struct RULE_STATE {
     int32_t PAGE = 0;
     bool PROGRESS = false;
-    std::vector<uint64_t> PLAYED;  // bit b: tracked page b played
+    std::vector<uint64_t> PLAYED;   // bit b: tracked page b played
+    std::vector<uint64_t> PASSIVE;  // bit b: passive page b played; empty: not followed
     bool played(int32_t b) const { return PLAYED[size_t(b) / 64] >> (b % 64) & 1; }
     bool operator==(const RULE_STATE&) const = default;
 };
@@ -74,9 +84,10 @@ struct RULE_STEP {
     RULE_STATE NEXT;   // the state after the key (and its frame), unless a FAULT
 };
 
-// The state a story starts in.
-RULE_STATE RULE_START(const STORY_RULES& rules);
-// Whether a test holds in a state (a FAULT never does).
+// The state a story starts in; with `passive`, following the passive pages too.
+RULE_STATE RULE_START(const STORY_RULES& rules, bool passive = false);
+// Whether a test holds in a state (a FAULT never does, nor a passive test
+// in a state that does not follow them).
 bool RULE_HOLDS(const RULE_TEST& test, const RULE_STATE& state);
 // One key press, as the engine would handle it.
 RULE_STEP RULE_PRESS(const STORY_RULES& rules, const RULE_STATE& state, const RULE_KEY& key);

@@ -42,7 +42,7 @@ int64_t words_on(const STORY_RULES& rules, const RULE_STATE& s) {
 // The search's proof as a route: the page after each key, the words of
 // each frame. False when a key does not play as the rules say.
 bool route_of(const STORY_RULES& rules, const std::vector<std::string>& keys, STATS_ROUTE& route) {
-    RULE_STATE s = RULE_START(rules);
+    RULE_STATE s = RULE_START(rules, true);
     route = {};
     route.PAGES.push_back(0);
     route.WORDS = words_on(rules, s);
@@ -92,7 +92,7 @@ public:
             if (ending) record(stats_.ENDINGS[ending_of_[s.PAGE]]);
             stack.push_back({std::move(s), words, 0, ending});
         };
-        arrive(RULE_START(rules_));
+        arrive(RULE_START(rules_, true));
         while (!stack.empty()) {
             Step& top = stack.back();
             const std::vector<RULE_KEY>& keys = rules_.KEYS[size_t(top.state.PAGE)];
