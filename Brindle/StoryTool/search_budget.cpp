@@ -46,7 +46,7 @@ REACH_BUDGET WITH_PROGRESS_LINE(REACH_BUDGET budget) {
 }
 
 std::string REACH_STOP_TEXT(const REACH_RESULT& reach) {
-    const std::string after = " after " + STATES_TEXT(reach.STATES) + " states and " + std::to_string(reach.DEPTH) + " keys";
+    const std::string after = " after " + STATES_TEXT(reach.STATES) + " states, " + std::to_string(reach.DEPTH) + " keys deep";
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%g", reach.BUDGET.MAX_SECONDS);
     switch (reach.STOP) {
