@@ -50,6 +50,7 @@ void Reach(benchmark::State& state, const char* shape) {
     state.counters["decided"] = decided;
     state.counters["states"] = double(r.STATES);
     state.counters["keys_deep"] = r.DEPTH;
+    state.counters["nodes"] = double(r.NODES);
     state.counters["peak_MB"] = peak_mb();
     STORY_CLOSE();
 }

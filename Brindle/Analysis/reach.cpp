@@ -290,6 +290,7 @@ bool Search::run() {
     verdicts();
     proofs();
     result_.SECONDS = std::chrono::duration<double>(Clock::now() - start_time_).count();
+    result_.NODES = sets_.nodes();
     tell(result_.DEPTH, true);
     return true;
 }

@@ -65,6 +65,7 @@ struct REACH_RESULT {
     long double STATES = 0;  // reader states found
     int32_t DEPTH = 0;       // the most key presses any state needs
     double SECONDS = 0;
+    size_t NODES = 0;        // the sets' nodes, for measuring
     std::vector<REACH_PAGE> PAGES;                   // slot n: page n
     std::vector<std::array<REACH_OPTION, 4>> OPTIONS;  // [page][slot - 1]
     // The tree the proofs are paths of: the states on the proofs, each with
