@@ -35,3 +35,27 @@ TEST(HostileTools, TextThatIsNotUtf8NeverStopsTheJsonCommands) {
     }
     fs::remove_all(root.parent_path());
 }
+
+TEST(HostileTools, GraphNeverRunsADotFromTheCurrentFolder) {
+    // A story folder holding its own "dot", and a PATH whose empty and "."
+    // entries would name it: the map is laid out by the system's Graphviz.
+    const fs::path root = temp_dir("dot-path");
+    fs::create_directories(root / "Brindle");
+    fs::copy(source_dir() / "Brindle" / "Assets", root / "Brindle" / "Assets", fs::copy_options::recursive);
+    write_file(root / "dot", "#!/bin/sh\ntouch ran-planted-dot\necho '<svg>planted</svg>'\n");
+    fs::permissions(root / "dot", fs::perms::owner_all);
+    for (const std::string path : {"::/usr/bin", ".:/usr/bin", "/usr/bin:.", "bin:/usr/bin"}) {
+        std::string out;
+        const int status = shell("", "cd " + quote(root) + " && PATH='" + path + "' " + tool() + " graph --format svg", &out);
+        EXPECT_EQ(status, 0) << path;
+        EXPECT_EQ(out.find("planted"), std::string::npos) << path;
+        EXPECT_NE(out.find("<svg"), std::string::npos) << path;
+        EXPECT_FALSE(fs::exists(root / "ran-planted-dot")) << path;
+    }
+    // With no absolute folder holding dot, it is said plainly.
+    std::string out;
+    EXPECT_EQ(shell("", "cd " + quote(root) + " && PATH=.: " + tool() + " graph --format svg 2>&1", &out), 1);
+    EXPECT_NE(out.find("cannot run dot"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(root / "ran-planted-dot"));
+    fs::remove_all(root);
+}
