@@ -30,6 +30,17 @@ bool watch_story(const std::string& folder) {
     return true;
 }
 
+// Says on the terminal, once each, which of the story's files were not
+// read: links or names leading out of the story, devices, pipes, files too
+// large. The story goes on without them.
+void tell_refused() {
+    static size_t told = 0;
+    const std::vector<FILE_REFUSAL> refused = STORY_REFUSED();
+    for (; told < refused.size(); ++told)
+        std::fprintf(stderr, "Brindle: not read: %s: %s\n", native_path(refused[told].PATH).c_str(),
+                     refused[told].WHY.c_str());
+}
+
 // Reloads after a change on disk, and says on the terminal what happened.
 void reload() {
     const STORY_RESULT r = STORY_RELOAD();
@@ -68,6 +79,7 @@ int main(int argc, char** argv) {
     ANICURSOR_FRAMES = "\\|/ - ";
     std::atexit(STORY_CLOSE);
     if (STORY_OPEN(folder, STORY_PLAYER).empty) process_exit(0);
+    tell_refused();
     if (watch) watch_story(folder);
     const std::string files_changed = files_changed_key();
     for (;;) {
@@ -76,5 +88,6 @@ int main(int argc, char** argv) {
             reload();
         else
             STORY_PRESS(key);
+        tell_refused();
     }
 }
