@@ -458,7 +458,16 @@ REACH_RESULT STORY_REACH(const REACH_BUDGET& budget) {
         result.BUDGET = budget;
         const STORY_RULES rules = STORY_RULES_READ(all_tracked);
         result.KEY_TABLE = rules.KEY_TABLE;
-        if (rules.LAST < 0 || Search(rules, budget, start, deadline, result).run()) return result;
+        if (rules.LAST < 0) return result;
+        if (rules.TRACKED.size() > REACH_MAX_BITS) {
+            // Each operation on the sets goes one call deeper for each bit.
+            result.STOP = REACH_TOO_MANY_BITS;
+            result.PAGES.resize(size_t(rules.LAST) + 1, {REACH_UNDECIDED, {}, REACH_UNDECIDED});
+            result.OPTIONS.resize(size_t(rules.LAST) + 1);
+            for (auto& slots : result.OPTIONS) slots.fill({REACH_UNDECIDED, REACH_UNDECIDED, {}});
+            return result;
+        }
+        if (Search(rules, budget, start, deadline, result).run()) return result;
     }
     return {};  // not reached: with every named page a bit, nothing is passive
 }

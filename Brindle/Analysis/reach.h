@@ -20,7 +20,15 @@
 enum REACH_VERDICT : int8_t { REACH_NO = 0, REACH_YES = 1, REACH_UNDECIDED = -1 };
 
 // What ended the search.
-enum REACH_STOP : int8_t { REACH_DONE, REACH_STATE_BUDGET, REACH_TIME_BUDGET, REACH_MEMORY_BUDGET };
+enum REACH_STOP : int8_t {
+    REACH_DONE,
+    REACH_STATE_BUDGET,
+    REACH_TIME_BUDGET,
+    REACH_MEMORY_BUDGET,
+    REACH_TOO_MANY_BITS,  // more condition pages a key depends on than REACH_MAX_BITS: not searched
+};
+// The most condition pages the search holds as bits of a state.
+constexpr size_t REACH_MAX_BITS = 10000;
 
 // How far the search has gone, told to REACH_BUDGET::PROGRESS.
 struct REACH_PROGRESS {

@@ -56,6 +56,9 @@ std::string REACH_STOP_TEXT(const REACH_RESULT& reach) {
         case REACH_TIME_BUDGET: return "the search stopped at its time budget (--max-seconds " + std::string(seconds) + ")" + after;
         case REACH_MEMORY_BUDGET:
             return "the search stopped at its memory budget (" + std::to_string(reach.BUDGET.MAX_BYTES >> 20) + " MB)" + after;
+        case REACH_TOO_MANY_BITS:
+            return "the search did not run: the story's keys depend on more than " + std::to_string(REACH_MAX_BITS) +
+                   " condition pages";
     }
     return "";
 }

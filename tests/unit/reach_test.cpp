@@ -158,3 +158,28 @@ TEST_F(Reach, ABudgetDecidesOnlyWhatItSawAndSaysWhichStoppedIt) {
     }
     STORY_CLOSE();
 }
+
+TEST_F(Reach, AsManyConditionPagesAsItHoldsEndAtABudgetOneMoreIsNotSearched) {
+    // Page i leads on unless page i + 1 was played: every page a bit, and
+    // every set a chain of them, as deep as the operations on them go.
+    auto chain = [&](int pages) {
+        fs::remove_all("Brindle/Assets/Pages");
+        for (int p = 0; p < pages; ++p)
+            write("Brindle/Assets/Pages/" + std::to_string(p) + ".seq",
+                  "P\n0,0,\nn," + std::to_string((p + 1) % pages) + "," + std::to_string(-((p + 1) % pages)) + ",On\n,,,\n,,,\n,,,\n\n");
+        ASSERT_TRUE(STORY_OPEN(".", STORY_LOGIC).ok);
+    };
+    REACH_BUDGET budget;
+    budget.MAX_SECONDS = 1;
+    chain(int(REACH_MAX_BITS) + 1);  // page 0 is named as 0: always
+    REACH_RESULT r = STORY_REACH(budget);
+    EXPECT_EQ(r.STOP, REACH_TIME_BUDGET);
+    EXPECT_EQ(r.PAGES[1].REACHABLE, REACH_YES);
+    EXPECT_EQ(REACH_KEYS(r, r.PAGES[1].PROOF), (std::vector<std::string>{"n"}));
+    chain(int(REACH_MAX_BITS) + 2);
+    r = STORY_REACH(budget);
+    EXPECT_EQ(r.STOP, REACH_TOO_MANY_BITS);
+    EXPECT_FALSE(r.COMPLETE);
+    EXPECT_EQ(r.PAGES[1].REACHABLE, REACH_UNDECIDED);
+    STORY_CLOSE();
+}
