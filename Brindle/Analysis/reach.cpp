@@ -51,6 +51,7 @@ private:
     StateSets sets_;
     size_t pages_ = 0;
     std::vector<std::vector<KeyGuards>> guards_;          // page -> key
+    std::vector<std::vector<SET>> tests_;                 // page -> slot - 1 -> the states its condition holds in
     std::vector<SET> reached_;                            // page -> every state found there
     std::vector<std::vector<std::pair<int32_t, SET>>> layers_;  // page -> (depth, the states first found at it)
     std::vector<std::array<Taken, 4>> taken_;
@@ -87,6 +88,9 @@ private:
 };
 
 void Search::build_guards() {
+    tests_.resize(pages_);
+    for (size_t p = 0; p < pages_; ++p)
+        for (const RULE_TEST& t : rules_.TESTS[p]) tests_[p].push_back(test_set(t));
     guards_.resize(pages_);
     for (size_t p = 0; p < pages_; ++p)
         for (const RULE_KEY& k : rules_.KEYS[p]) {
@@ -285,8 +289,7 @@ bool Search::run() {
     }
     result_.COMPLETE = result_.STOP == REACH_DONE;
     if (!rules_.PASSIVE.empty() && result_.COMPLETE && !follow_passive()) return false;
-    // What was found stands; spelling it out needs only a little more.
-    sets_.relax();
+    // What was found stands; spelling it out makes no node, so no budget stops it.
     verdicts();
     proofs();
     result_.SECONDS = std::chrono::duration<double>(Clock::now() - start_time_).count();
@@ -296,6 +299,7 @@ bool Search::run() {
 }
 
 void Search::verdicts() {
+    std::vector<uint64_t> vars;
     const REACH_VERDICT unseen = result_.COMPLETE ? REACH_NO : REACH_UNDECIDED;
     for (size_t p = 0; p < pages_; ++p) {
         REACH_PAGE& page = result_.PAGES[p];
@@ -317,7 +321,7 @@ void Search::verdicts() {
                 if (passive) available = size_t(t.BIT) / 64 < passive->size() && ((*passive)[size_t(t.BIT) / 64] >> (t.BIT % 64) & 1);
                 else available = t.KIND == RULE_TEST::ALWAYS ||
                                  ((t.KIND == RULE_TEST::PLAYED || t.KIND == RULE_TEST::NOT_PLAYED) &&
-                                  sets_.both(reached_[p], test_set(t)) != NO_STATES);
+                                  sets_.common(reached_[p], tests_[p][slot], -1, vars));
             }
             o.AVAILABLE = available ? REACH_YES : unseen;
         }
@@ -340,7 +344,7 @@ std::vector<uint64_t> Search::vars_of(const RULE_STATE& s) const {
 }
 
 RULE_STATE Search::state_of(int32_t page, const std::vector<uint64_t>& vars) const {
-    RULE_STATE s{page, (vars[0] & 1) != 0, std::vector<uint64_t>(rules_.words(), 0)};
+    RULE_STATE s{page, (vars[0] & 1) != 0, std::vector<uint64_t>(rules_.words(), 0), {}};
     for (size_t b = 0; b < rules_.TRACKED.size(); ++b)
         if (vars[(b + 1) / 64] >> ((b + 1) % 64) & 1) s.PLAYED[b / 64] |= uint64_t(1) << (b % 64);
     return s;
@@ -359,9 +363,9 @@ bool Search::before(const RULE_STATE& t, int32_t depth, RULE_STATE& s, uint16_t&
         if (t.PROGRESS && HISTORY_CLEARED_ON(t.PAGE)) {
             // The visits were cleared on arrival: any state before will do.
             const SET guard = a.ENTRY < 0 ? g.STAYS : g.CHOSEN[size_t(a.ENTRY)];
-            const SET c = sets_.both(from, sets_.both(guard, sets_.literal(0, shown)));
-            if (c == NO_STATES) continue;
-            candidates.push_back(state_of(a.FROM, sets_.one(c)));
+            std::vector<uint64_t> vars;
+            if (!sets_.common(from, guard, shown ? 1 : 0, vars)) continue;
+            candidates.push_back(state_of(a.FROM, vars));
         } else {
             RULE_STATE c = t;
             c.PAGE = a.FROM;
@@ -439,8 +443,9 @@ void Search::proofs() {
         for (size_t slot = 0; slot < 4; ++slot) {
             const Taken& t = taken_[p][slot];
             if (t.LAYER < 0) continue;
-            const SET c = sets_.both(layer(int32_t(p), t.LAYER), guards_[p][t.KEY].CHOSEN[size_t(t.ENTRY)]);
-            const int32_t at = proof_of(state_of(int32_t(p), sets_.one(c)), t.LAYER);
+            std::vector<uint64_t> vars;
+            if (!sets_.common(layer(int32_t(p), t.LAYER), guards_[p][t.KEY].CHOSEN[size_t(t.ENTRY)], -1, vars)) continue;
+            const int32_t at = proof_of(state_of(int32_t(p), vars), t.LAYER);
             if (at >= 0) result_.OPTIONS[p][slot].PROOF = {at, int32_t(rules_.KEYS[p][t.KEY].KEY)};
         }
     }

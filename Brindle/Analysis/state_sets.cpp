@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 constexpr uint32_t TERMINAL = UINT32_MAX;  // the variable of the two terminals: below every other
@@ -34,11 +35,6 @@ StateSets::StateSets(uint32_t variables, size_t max_bytes, std::chrono::steady_c
     nodes_.push_back({TERMINAL, 1, 1});  // ALL_STATES
     unique_.assign(1024, 0);
     memo_.assign(MEMO_MIN, Memo{EMPTY_MEMO, 0, 0, 0});
-}
-
-void StateSets::relax() {
-    max_bytes_ += max_bytes_ / 8;
-    deadline_ = std::chrono::steady_clock::time_point::max();
 }
 
 void StateSets::tick() {
@@ -221,6 +217,32 @@ void StateSets::each(SET a, const std::function<void(const std::vector<uint64_t>
         bits[v / 64] &= ~(uint64_t(1) << (v % 64));
     };
     walk(a, 0);
+}
+
+bool StateSets::common(SET a, SET b, int first, std::vector<uint64_t>& state) const {
+    state.assign((variables_ + 63) / 64, 0);
+    if (first >= 0) {  // variable 0 is above every other: take its branch
+        if (var(a) == 0) a = first ? nodes_[a].high : nodes_[a].low;
+        if (var(b) == 0) b = first ? nodes_[b].high : nodes_[b].low;
+        if (first) state[0] |= 1;
+    }
+    std::unordered_set<uint64_t> empty;  // pairs known to share no state
+    std::function<bool(SET, SET)> find = [&](SET x, SET y) {
+        if (x == NO_STATES || y == NO_STATES) return false;
+        if (x == ALL_STATES && y == ALL_STATES) return true;
+        const uint64_t pair = uint64_t(x) << 32 | y;
+        if (empty.count(pair)) return false;
+        const uint32_t v = std::min(var(x), var(y));
+        const SET x0 = var(x) == v ? nodes_[x].low : x, x1 = var(x) == v ? nodes_[x].high : x;
+        const SET y0 = var(y) == v ? nodes_[y].low : y, y1 = var(y) == v ? nodes_[y].high : y;
+        if (find(x0, y0)) return true;
+        state[v / 64] |= uint64_t(1) << (v % 64);
+        if (find(x1, y1)) return true;
+        state[v / 64] &= ~(uint64_t(1) << (v % 64));
+        empty.insert(pair);
+        return false;
+    };
+    return find(a, b);
 }
 
 SET StateSets::only(const std::vector<uint64_t>& bits) {

@@ -41,14 +41,13 @@ public:
     bool holds(SET a, const std::vector<uint64_t>& bits) const;
     // One state of a non-empty set, each free variable 0 (bit v of the result).
     std::vector<uint64_t> one(SET a) const;
+    // A state in both a and b (with variable 0 equal to `first` unless it is
+    // -1), free variables 0; false when there is none. Makes no node.
+    bool common(SET a, SET b, int first, std::vector<uint64_t>& state) const;
     // The set of exactly this state.
     SET only(const std::vector<uint64_t>& bits);
     // Each state of a, in order (bit v of the argument is variable v).
     void each(SET a, const std::function<void(const std::vector<uint64_t>&)>& visit) const;
-
-    // Lifts the deadline and allows an eighth more memory: for spelling out
-    // what a search stopped by its budget found.
-    void relax();
 
     size_t nodes() const { return nodes_.size(); }
     // What the sets hold now, in bytes.

@@ -7,7 +7,6 @@
 #include "engine.h"
 #include "main.h"
 #include "page_text.h"
-#include "paging_module.h"
 #include "scene.h"
 #include "story_rules.h"
 #include "story_shape.h"
