@@ -16,36 +16,6 @@
 namespace {
 std::string size_text(int64_t w, int64_t h) { return std::to_string(w) + " x " + std::to_string(h) + " pixels"; }
 
-bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) why = std::strerror(errno);
-    else if (S_ISDIR(st.st_mode)) ok = false, why = "is a folder, not a file";
-    else if (st.st_size > INT_MAX) ok = false, why = "file too large to be a picture read here";
-    if (ok) {
-        bytes.resize(size_t(st.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ok = false, why = std::strerror(errno);
-                break;
-            }
-            if (n == 0) break;  // shrank while read: what there is gets checked
-            got += size_t(n);
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return ok;
-}
-
 uint32_t big_endian(const unsigned char* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
@@ -72,43 +42,90 @@ IMAGE* new_picture(int64_t w, int64_t h) {
     return img;
 }
 
-IMAGE* read_picture(const std::string& path, int min_side, std::string& why) {
-    std::vector<unsigned char> bytes;
-    if (!read_file(path, bytes, why)) return nullptr;
+bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::string& why) {
+    // Not blocking: a FIFO would otherwise wait here for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) why = std::strerror(errno);
+    else if (S_ISDIR(st.st_mode)) ok = false, why = "is a folder, not a file";
+    else if (!S_ISREG(st.st_mode)) ok = false, why = "not a regular file";
+    else if (st.st_size > INT_MAX) ok = false, why = "file too large to be a picture read here";
+    if (ok) {
+        try {
+            bytes.resize(size_t(st.st_size));
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false, why = std::strerror(errno);
+                break;
+            }
+            if (n == 0) break;  // shrank while read: what there is gets checked
+            got += size_t(n);
+        }
+        bytes.resize(got);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool picture_size(const std::vector<unsigned char>& bytes, int min_side, int64_t& w, int64_t& h, std::string& why) {
     static const unsigned char SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (bytes.size() < 8 || std::memcmp(bytes.data(), SIGNATURE, 8) != 0) {
         why = "not a PNG file";
-        return nullptr;
+        return false;
     }
     // The size, from the header chunk that must come first.
     if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) {
         why = "damaged PNG file: no picture header";
-        return nullptr;
+        return false;
     }
-    const int64_t w = big_endian(&bytes[16]), h = big_endian(&bytes[20]);
+    w = big_endian(&bytes[16]), h = big_endian(&bytes[20]);
     if (w > MAX_PICTURE_SIDE || h > MAX_PICTURE_SIDE || w * h > MAX_PICTURE_PIXELS) {
         why = "picture of " + size_text(w, h) + " is too large (at most 64 megapixels and " +
               std::to_string(MAX_PICTURE_SIDE) + " pixels a side)";
-        return nullptr;
+        return false;
     }
     if (w < min_side || h < min_side) {
         why = "picture of " + size_text(w, h) + " is too small (a tile needs at least " +
               std::to_string(min_side) + " pixels each way)";
-        return nullptr;
+        return false;
     }
+    return true;
+}
+
+IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why) {
     IMAGE* img = LoadRGBAMemory(bytes.data(), bytes.size());
     if (!img) {
         const std::string reason = GetLastResult();
-        why = "damaged PNG file" + (reason.empty() ? std::string() : ": " + reason);
+        if (reason.find("out of memory") != std::string::npos || reason == "outofmem") why = OUT_OF_MEMORY;
+        else why = "damaged PNG file" + (reason.empty() ? std::string() : ": " + reason);
     }
     return img;
+}
+
+IMAGE* read_picture(const std::string& path, int min_side, std::string& why) {
+    std::vector<unsigned char> bytes;
+    int64_t w = 0, h = 0;
+    if (!read_file(path, bytes, why) || !picture_size(bytes, min_side, w, h, why)) return nullptr;
+    return decode_picture(bytes, why);
 }
 
 bool write_picture(const std::string& path, const IMAGE* img, PngKind kind, const PngSettings& settings,
                    std::string& why) {
     std::vector<unsigned char> png;
     if (!encode_png(img, channels_of(img, kind), settings.effort, settings.threads, png)) {
-        why = "cannot encode " + path + ": out of memory";
+        why = OUT_OF_MEMORY;
         return false;
     }
     // The temporary lies in the same folder, so the rename cannot cross file systems.

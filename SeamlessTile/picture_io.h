@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image.h"
 #include "png_writer.h"
@@ -17,9 +18,22 @@ constexpr int64_t MAX_PICTURE_SIDE = 262140;
 // when the size is past the limits or memory runs out.
 IMAGE* new_picture(int64_t w, int64_t h);
 
-// Reads a PNG file into a buffer. A picture narrower or shorter than
-// `min_side`, or past the limits above, is refused from its header, before
-// anything is decoded. Null with `why` set on failure.
+// The reason given when memory runs out, wherever it does.
+inline const char* const OUT_OF_MEMORY = "out of memory";
+
+// Reads a whole file. Anything but a regular file (a folder, a FIFO, a
+// device) is refused at once, without waiting for a writer. False with `why`
+// set; a lack of memory throws std::bad_alloc.
+bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::string& why);
+
+// The picture's size, from the header of a PNG file's bytes. A picture
+// narrower or shorter than `min_side`, or past the limits above, is refused.
+bool picture_size(const std::vector<unsigned char>& bytes, int min_side, int64_t& w, int64_t& h, std::string& why);
+
+// Decodes a PNG file's bytes that picture_size() accepted. Null with `why` set.
+IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why);
+
+// read_file, picture_size and decode_picture in one: null with `why` set.
 IMAGE* read_picture(const std::string& path, int min_side, std::string& why);
 
 // How a buffer is written: as a picture (RGB when every pixel is opaque,

@@ -32,7 +32,7 @@ IMAGE* copy_of(const IMAGE* s) {
 // Runs the command's job on files; the tile as read back from its PNG.
 IMAGE* tool_tile(const std::string& in, const TileSettings& settings, const std::string& save_mask = "") {
     std::string report, why;
-    EXPECT_TRUE(make_tile({in, "tile.png", "", save_mask}, settings, report, why)) << why;
+    EXPECT_TRUE(make_tile({in, "tile.png", "", save_mask, {}}, settings, report, why)) << why;
     return LoadRGBAFile("tile.png");
 }
 
