@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image_file.h"
+#include "png_reader.h"
 
 namespace {
 std::string size_text(int64_t w, int64_t h) { return std::to_string(w) + " x " + std::to_string(h) + " pixels"; }
@@ -105,6 +106,8 @@ bool picture_size(const std::vector<unsigned char>& bytes, int min_side, int64_t
 }
 
 IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why) {
+    // The usual pictures the quick way; the rest as the library reads them.
+    if (IMAGE* quick = decode_png_quickly(bytes.data(), bytes.size())) return quick;
     IMAGE* img = LoadRGBAMemory(bytes.data(), bytes.size());
     if (!img) {
         const std::string reason = GetLastResult();

@@ -1,5 +1,8 @@
 #include "png_writer.h"
 
+#include "deflate_runs.h"
+
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -102,10 +105,15 @@ void make_piece(const IMAGE* img, int channels, PngEffort effort, Piece& p) {
             std::swap(prev, cur);
         }
         p.length = filtered.size();
-        p.adler = adler32(1, filtered.data(), uInt(filtered.size()));
+        p.adler = libdeflate_adler32(1, filtered.data(), filtered.size());
+        if (effort == PngEffort::fast) {
+            deflate_runs(filtered.data(), filtered.size(), p.last, p.data);
+            p.ok = true;
+            return;
+        }
         z_stream z{};
-        const bool fast = effort == PngEffort::fast;
-        if (deflateInit2(&z, fast ? 1 : 9, Z_DEFLATED, -15, 8, fast ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK) return;
+        const bool runs = effort == PngEffort::zlib_runs;
+        if (deflateInit2(&z, runs ? 1 : 9, Z_DEFLATED, -15, 8, runs ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK) return;
         p.data.resize(deflateBound(&z, uLong(filtered.size())) + 16);
         z.next_in = filtered.data();
         z.avail_in = uInt(filtered.size());
