@@ -222,15 +222,17 @@ size_t write_block(BitWriter& bits, const unsigned char* data, size_t from, size
         fixed += uint64_t(freq[s]) * (uint64_t(fixed_len) + extra + (s > END ? 5 : 0));
     }
 
-    uint8_t len[286];
-    uint16_t code[286] = {};
+    // The fixed code spans 288 symbols (286 and 287 are never sent but take
+    // their places among the 8-bit codes).
+    uint8_t len[288];
+    uint16_t code[288] = {};
     uint16_t dist_code[2] = {0, 1};
     int dist_bits = 1;
     if (fixed < dynamic) {
         bits.put(final ? 1 : 0, 1);
         bits.put(1, 2);
-        for (int s = 0; s < 286; ++s) len[s] = uint8_t(s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8);
-        canonical(len, 286, code);
+        for (int s = 0; s < 288; ++s) len[s] = uint8_t(s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8);
+        canonical(len, 288, code);
         dist_code[0] = 0, dist_bits = 5;
     } else {
         bits.put(final ? 1 : 0, 1);
@@ -245,7 +247,7 @@ size_t write_block(BitWriter& bits, const unsigned char* data, size_t from, size
             bits.put(cl_code[r.first], cl_len[r.first]);
             if (EXTRA_CL[r.first]) bits.put(r.second, EXTRA_CL[r.first]);
         }
-        std::memcpy(len, lit_len, sizeof len);
+        std::memcpy(len, lit_len, sizeof lit_len);
         canonical(len, 286, code);
         canonical(dist_len, 2, dist_code);
     }

@@ -61,9 +61,11 @@ int parse_options(int argc, char** argv, Options& o) {
                         ->check(CLI::Range(0, 64));
     app.add_option("--maps", o.maps, "More maps of the same material (normal, height...), each made into a tile "
                                      "with the same seam and written as <map name>.tile.png beside OUT (one input)")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->allow_extra_args(false);
     app.add_option("--normal-map", o.normal_maps, "One of the --maps (as given, or its file name) that holds normal "
-                                                  "vectors: its mixed pixels are made unit length again");
+                                                  "vectors: its mixed pixels are made unit length again")
+        ->allow_extra_args(false);
     app.add_flag("--small", o.small, "Compress the PNG files harder: smaller files, several times slower");
     try {
         app.parse(argc, argv);

@@ -54,7 +54,7 @@ BENCHMARK_CAPTURE(write, zlib_runs, PngEffort::zlib_runs)->Arg(1)->Arg(CORES)->U
 
 int main(int argc, char** argv) {
     const std::string photo = std::string(BIN_DIR) + "/bench/png_bench_photo.png";
-    const std::string make = std::string(BIN_DIR) + "/bench/make_photo " + photo + " 1024 1";
+    const std::string make = std::string(BIN_DIR) + "/bin/make_photo " + photo + " 1024 1";
     const std::string tile = std::string(BIN_DIR) + "/bench/png_bench_tile.png";
     const std::string cut = std::string(BIN_DIR) + "/bin/seamless-tile " + photo + " " + tile;
     std::string why;

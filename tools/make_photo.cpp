@@ -1,8 +1,8 @@
-// Writes a deterministic photo-like picture for the seamless-tile benchmark:
+// Writes a deterministic photo-like picture for seamless-tile's benchmarks and tests:
 // smooth colour gradients, soft blobs at three scales and a little sensor
 // noise, opaque RGB. With "stones", a texture instead: rounded pebbles of
 // varied tones in dark grit, lit from the top left, with the same noise.
-//   build/bench/make_photo OUT.png SIZE [SEED] [stones]
+//   build/bin/make_photo OUT.png SIZE [SEED] [stones]
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
