@@ -8,6 +8,8 @@
 #include "image_file.h"
 #include "main.h"
 #include "paging_module.h"
+#include "scene.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "story_state.h"
 #include "surface.h"
@@ -74,6 +76,8 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace) 
     }
     ASSET_ROOT = folder.empty() ? "." : folder;
     PROJECTSPACE = "Brindle";
+    // Every file of the story is read from inside its Assets folder only.
+    file_confine(ASSET_PATH("\\Assets"));
     C = "";
     STORY.CONSOLE = mode == STORY_PLAYER ? CONSOLE_READER : CONSOLE_QUIET;
     STORY.TRACE = trace;
@@ -83,7 +87,7 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace) 
         if (mode != STORY_LOGIC) {
             CORE_STARTUP();
             GFX_VALIDATE_DISPLAY();
-            FONTSHEET = LoadRGBAFile(ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png").c_str());
+            FONTSHEET = LoadRGBAFile(FONT_PATH().c_str());
         }
         LOAD_PAGES(PAGES);
         if (PAGES.lbound() == 0 && PAGES.ubound() == -1) {
@@ -141,8 +145,8 @@ STORY_RESULT STORY_RELOAD() {
     try {
         ROUTINE("Main", "STORY_RELOAD");
         if (g_mode != STORY_LOGIC) {
-            VGA_LOAD(VGA_TABLE, "VGA Table");
-            FONTSHEET = LoadRGBAFile(ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png").c_str());
+            VGA_LOAD(VGA_TABLE, COLOUR_TABLE);
+            FONTSHEET = LoadRGBAFile(FONT_PATH().c_str());
         }
         LOAD_PAGES(PAGES);
         if (PAGES.empty()) {
@@ -214,6 +218,7 @@ bool STORY_SNAPSHOT(IMAGE* out) {
 
 void STORY_CLOSE() {
     STORY_RESET();
+    file_confine("");
     g_open = false;
 }
 
@@ -225,6 +230,19 @@ bool STORY_GALLERY_SHOWN() { return SETTING_GALLERY == 1; }
 bool STORY_PROGRESS_SHOWN() { return SETTING_GRADE == 1; }
 const std::vector<std::string>& STORY_MESSAGES() { return STORY.MESSAGES; }
 const std::vector<PAGE_SOURCE>& STORY_SOURCES() { return STORY.SOURCES; }
+
+std::vector<STORY_FILE_TYPE> STORY_FILES() {
+    std::vector<STORY_FILE_TYPE> files;
+    if (!g_open) return files;
+    files.push_back({STORY_FILE_COLOURS, COLOUR_TABLE_PATH(COLOUR_TABLE)});
+    FRAME_FILES(files);
+    files.insert(files.end(), STORY.PAGE_FILES.begin(), STORY.PAGE_FILES.end());
+    for (int32_t p = 0; p <= PAGES.ubound(); ++p)
+        if (PAGE_HAS_FILE(PAGES, p)) PAGE_PICTURES(PAGES(p), files);
+    return files;
+}
+
+std::vector<FILE_REFUSAL> STORY_REFUSED() { return g_open ? file_refusals() : std::vector<FILE_REFUSAL>{}; }
 
 STORY_PROGRESS_FIGURES STORY_PROGRESS() {
     STORY_PROGRESS_FIGURES f;

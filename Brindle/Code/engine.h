@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "image.h"
+#include "platform/file_read.h"
 #include "story_records.h"
 
 enum STORY_MODE {
@@ -91,3 +92,11 @@ const std::vector<std::string>& STORY_MESSAGES();
 // Every page file the last open read (or refused), in reading order, with
 // the line of each field; empty unless it was opened with `trace`.
 const std::vector<PAGE_SOURCE>& STORY_SOURCES();
+// Every file the open story reads, whether it is there or not: the colour
+// table, the font, the bars' pattern, the wallpaper, the backdrop, each
+// page file listed (read or refused), then each page's scene picture and
+// figures, page by page. A picture several pages name is listed for each.
+std::vector<STORY_FILE_TYPE> STORY_FILES();
+// The files the story reader refused since the story was opened: there,
+// but not ordinary files inside the story, or too large. Each names why.
+std::vector<FILE_REFUSAL> STORY_REFUSED();

@@ -11,6 +11,7 @@
 #include "gfx/gfx.h"
 #include "page_text.h"
 #include "paging_module.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
 #include "surface.h"
@@ -26,6 +27,7 @@ constexpr SlotSize REBUILT[LAYER_OUTPUT + 1] = {
 
 // The wallpaper and the bars' pattern the frame loop draws with.
 const std::string WALLPAPER = "background", PATTERN = "Fill";
+const std::string FONT = "mishap22.alpha";
 
 void free_slot(IMAGE*& slot) {
     image_destroy(slot);
@@ -67,15 +69,14 @@ bool add_file(std::string& key, const std::string& path) {
 std::string layers_made_from(const STORY_PAGE_TYPE& PAGE) {
     std::string key;
     add_number(key, PAGE.INDEX);
-    for (const std::string& path : {ASSET_PATH("\\Assets\\Sprites\\" + WALLPAPER + ".png"), BACKDROP_PATH(),
-                                     SCENE_PICTURE_PATH(PAGE.SPRITE), ASSET_PATH("\\Assets\\Fonts\\" + PATTERN + ".png")})
-        if (!add_file(key, path)) return "";
+    std::vector<STORY_FILE_TYPE> files;
+    FRAME_FILES(files);
+    PAGE_PICTURES(PAGE, files);
+    for (const STORY_FILE_TYPE& f : files)
+        if (f.KIND != STORY_FILE_FONT && !add_file(key, f.PATH)) return "";
     add_number(key, PAGE.ENTITY.lbound());
     add_number(key, PAGE.ENTITY.ubound());
-    for (int32_t i = PAGE.ENTITY.lbound(); i <= PAGE.ENTITY.ubound(); ++i) {
-        add_text(key, PAGE.ENTITY(i));
-        if (i >= 1 && !add_file(key, ENTITY_SPRITE_PATH(PAGE.ENTITY(i)))) return "";
-    }
+    for (int32_t i = PAGE.ENTITY.lbound(); i <= PAGE.ENTITY.ubound(); ++i) add_text(key, PAGE.ENTITY(i));
     add_text(key, PAGE.CAPTION);
     add_text(key, PAGE_DESCRIPTION(PAGE));
     // The option bar is compared by its text; its fields and the story's
@@ -186,6 +187,15 @@ void build_layers(int32_t p) {
     RENDER_PAGE(PAGES(p));
 }
 }  // namespace
+
+std::string FONT_PATH() { return ASSET_PATH("\\Assets\\Fonts\\" + FONT + ".png"); }
+
+void FRAME_FILES(std::vector<STORY_FILE_TYPE>& files) {
+    files.push_back({STORY_FILE_FONT, FONT_PATH()});
+    files.push_back({STORY_FILE_PATTERN, FILL_PATH(PATTERN)});
+    files.push_back({STORY_FILE_WALLPAPER, WALLPAPER_PATH(WALLPAPER)});
+    files.push_back({STORY_FILE_BACKDROP, BACKDROP_PATH()});
+}
 
 std::string GAMEPERCENT(int32_t PAGELOCATION, int32_t& TOTAL, int32_t& TALLY, int32_t& TURNS) {
     ROUTINE("Main", "GAMEPERCENT");

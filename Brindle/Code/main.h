@@ -2,8 +2,15 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "story_state.h"
+
+// The font sheet read at start.
+std::string FONT_PATH();
+// Appends the files every frame reads whatever the page: the font, the
+// bars' pattern, the wallpaper and the backdrop.
+void FRAME_FILES(std::vector<STORY_FILE_TYPE>& files);
 
 // Sets TOTAL, TALLY, TURNS from the pages' HISTORY (clearing every HISTORY
 // first when PAGELOCATION is 0) and returns the grade, such as "033.33%".

@@ -7,6 +7,7 @@
 #include "conversions.h"
 #include "field_reader.h"
 #include "file_support.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "string_support.h"
 #include "surface.h"
@@ -41,6 +42,7 @@ int64_t page_index_of(const std::string& name) {
 void LOAD_PAGES(Array<STORY_PAGE_TYPE>& PAGE) {
     ROUTINE("Paging Module", "LOAD_PAGES");
     LAYERS_DROP_CACHE();  // the layers kept were made from the pages read before
+    STORY.PAGE_FILES.clear();
     Array<std::string> FILES;
     CAT(FILES, ASSET_PATH("\\Assets\\Pages\\*.seq"));
     if (FILES.empty()) {
@@ -65,6 +67,7 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     ROUTINE("Paging Module", "PAGE_CREATE");
     const int64_t index = page_index_of(FILENAME);
     const std::string path = ASSET_PATH("\\Assets\\Pages\\" + FILENAME + ".seq");
+    STORY.PAGE_FILES.push_back({STORY_FILE_PAGE, path, index >= 0 && index <= MAX_PAGE_INDEX ? int32_t(index) : -1});
     PAGE_SOURCE* source = nullptr;
     if (STORY.TRACE) {
         source = &STORY.SOURCES.emplace_back();

@@ -30,6 +30,12 @@ std::string ENTITY_SPRITE_PATH(const std::string& SUBJECT) {
     return ASSET_PATH("\\Assets\\Sprites\\" + CLASSIFICATION + "\\" + ID + ".png");
 }
 
+void PAGE_PICTURES(const STORY_PAGE_TYPE& PAGE, std::vector<STORY_FILE_TYPE>& files) {
+    files.push_back({STORY_FILE_SCENE, SCENE_PICTURE_PATH(PAGE.SPRITE), PAGE.INDEX});
+    for (int32_t i = 1; i <= PAGE.ENTITY.ubound(); ++i)
+        files.push_back({STORY_FILE_FIGURE, ENTITY_SPRITE_PATH(PAGE.ENTITY(i)), PAGE.INDEX, i});
+}
+
 void SCENE_RENDER(STORY_PAGE_TYPE& PAGE) {
     ROUTINE("Scene", "SCENE_RENDER");
     // Released however this ends: a library caller gets a fault back as an

@@ -30,6 +30,9 @@ void ENTITY_SCALE(IMAGE* SOURCE, IMAGE*& DEST);
 std::string BACKDROP_PATH();
 std::string SCENE_PICTURE_PATH(const std::string& SPRITE);
 std::string ENTITY_SPRITE_PATH(const std::string& SUBJECT);
+// Appends the pictures SCENE_RENDER reads for PAGE: its scene picture, then
+// each figure's, whether or not they are there.
+void PAGE_PICTURES(const STORY_PAGE_TYPE& PAGE, std::vector<STORY_FILE_TYPE>& files);
 // Entry `index` of `count` with classification CLASSIFICATION is centred at
 // (CX - x, CY - y) of a canvas whose centre is (CX, CY).
 void ENTITY_OFFSET(int32_t index, int32_t count, const std::string& CLASSIFICATION, double& x, double& y);

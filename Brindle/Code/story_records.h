@@ -38,6 +38,24 @@ inline bool PAGE_HAS_FILE(const Array<STORY_PAGE_TYPE>& pages, int64_t p) {
     return p >= 0 && p <= pages.ubound() && pages(int32_t(p)).INDEX == p && !pages(int32_t(p)).OPTIONS.empty();
 }
 
+// A file a story reads. PATH is built as the engine reads it (ASSET_PATH).
+enum STORY_FILE_KIND {
+    STORY_FILE_COLOURS,    // the colour table
+    STORY_FILE_FONT,       // the font sheet
+    STORY_FILE_PATTERN,    // the bars' pattern, "Fill"
+    STORY_FILE_WALLPAPER,  // tiled under everything
+    STORY_FILE_BACKDROP,   // tiled over the wallpaper
+    STORY_FILE_PAGE,       // a page file
+    STORY_FILE_SCENE,      // a page's scene picture
+    STORY_FILE_FIGURE,     // a page's character or item picture
+};
+struct STORY_FILE_TYPE {
+    STORY_FILE_KIND KIND;
+    std::string PATH;
+    int32_t PAGE = -1;  // the page it belongs to (a page file, a page's picture); -1: the whole story's
+    int32_t SLOT = 0;   // a figure: its ENTITY slot
+};
+
 // Where the loader read each part of a page, so tools can point an author at
 // a file and line. Kept only when asked for (STORY_OPEN's trace).
 enum PAGE_FIELD {

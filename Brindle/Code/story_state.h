@@ -66,6 +66,7 @@ struct STORY_STATE {
     LAYER_CACHE_TYPE LAYER_CACHE;    // the current page's kept layers
     STORY_CONSOLE_MODE CONSOLE = CONSOLE_READER;
     std::vector<std::string> MESSAGES;  // what the loader told the reader, one line each
+    std::vector<STORY_FILE_TYPE> PAGE_FILES;  // every page file listed, read or refused, in reading order
     bool TRACE = false;                 // keep SOURCES while loading
     std::vector<PAGE_SOURCE> SOURCES;   // every page file read, in reading order
 };

@@ -14,6 +14,7 @@
 #include "key_names.h"
 #include "main.h"
 #include "page_text.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
 #include "string_support.h"
@@ -31,6 +32,7 @@ struct Picture {
     bool exists = false, decodes = false;
     uint32_t w = 0, h = 0;
     std::string reason;
+    std::string refused;  // there, but the story reader refuses it: why
 };
 
 class Checker {
@@ -69,6 +71,20 @@ private:
         return r ? r->LINE : 0;
     }
     const Picture& picture(const std::string& path);
+    std::set<std::string> refusals_told_;  // paths already reported as refused
+    // Reports a picture the story reader refuses, at the place that names
+    // it; false when it is not refused.
+    bool told_refused(const Picture& pic, const std::string& path, int32_t page, const std::string& file, int32_t line) {
+        if (pic.refused.empty()) return false;
+        refusals_told_.insert(native_path(path));
+        add("refused-file", "error", page, file, line, 0, refused_text(file_of_asset(path), pic.refused));
+        return true;
+    }
+    static std::string refused_text(const std::string& shown, const std::string& why) {
+        return shown + " is not read: " + why +
+               "; the story reads only ordinary files inside its Brindle/Assets folder, up to 64 MB";
+    }
+    void check_refused();
     // A page a file gave (a slot no file filled has no options at all).
     bool page_exists(int64_t p) const {
         return PAGE_HAS_FILE(STORY_PAGES(), p);
@@ -88,6 +104,7 @@ const Picture& Checker::picture(const std::string& path) {
     if (!fresh) return it->second;
     Picture& p = it->second;
     p.exists = IS_FILE(path) != 0;
+    if (!p.exists && file_why() != "no such file") p.refused = file_why();
     if (!p.exists) return p;
     if (IMAGE* img = LoadRGBAFile(path.c_str())) {
         p.decodes = true;
@@ -181,7 +198,11 @@ void Checker::check_sources() {
         const int32_t page = s.INDEX >= 0 && s.INDEX <= MAX_PAGE_INDEX ? int32_t(s.INDEX) : -1;
         if (!s.REFUSED.empty()) {
             const int32_t line = line_of(&s, FIELD_NPC_COUNT);
-            add("unreadable-page", "error", page, file, line, 0, "the page is skipped: " + s.REFUSED);
+            std::string why;
+            for (const FILE_REFUSAL& r : STORY_REFUSED())
+                if (r.PATH == s.PATH) why = " (" + r.WHY + ")";
+            refusals_told_.insert(native_path(s.PATH));
+            add("unreadable-page", "error", page, file, line, 0, "the page is skipped: " + s.REFUSED + why);
             continue;
         }
         if (auto [it, fresh] = first.emplace(s.INDEX, &s); !fresh)
@@ -224,16 +245,20 @@ void Checker::check_interface() {
         std::string path;
         const char* what;
     };
-    const Needed needed[] = {
-        {"missing-font", ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png"), "the font: the first text ends the story"},
-        {"missing-interface-picture", ASSET_PATH("\\Assets\\Sprites\\background.png"),
-         "the wallpaper: the first frame ends the story"},
-        {"missing-interface-picture", ASSET_PATH("\\Assets\\Fonts\\Fill.png"),
-         "the bars' Fill pattern: the first frame ends the story"},
-        {"missing-interface-picture", BACKDROP_PATH(), "the backdrop behind every scene: it is left empty"},
-    };
+    std::vector<Needed> needed;
+    for (const STORY_FILE_TYPE& f : STORY_FILES()) {
+        if (f.KIND == STORY_FILE_FONT)
+            needed.push_back({"missing-font", f.PATH, "the font: the first text ends the story"});
+        else if (f.KIND == STORY_FILE_WALLPAPER)
+            needed.push_back({"missing-interface-picture", f.PATH, "the wallpaper: the first frame ends the story"});
+        else if (f.KIND == STORY_FILE_PATTERN)
+            needed.push_back({"missing-interface-picture", f.PATH, "the bars' Fill pattern: the first frame ends the story"});
+        else if (f.KIND == STORY_FILE_BACKDROP)
+            needed.push_back({"missing-interface-picture", f.PATH, "the backdrop behind every scene: it is left empty"});
+    }
     for (const Needed& n : needed) {
         const Picture& p = picture(n.path);
+        if (told_refused(p, n.path, -1, file_of_asset(n.path), 0)) continue;
         if (!p.exists)
             add(n.name, "error", -1, file_of_asset(n.path), 0, 0, std::string("no ") + n.what);
         else if (!p.decodes)
@@ -286,6 +311,7 @@ void Checker::check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src)
         const int32_t line = line_of(src, f, slot);
         const std::string path = ENTITY_SPRITE_PATH(page.ENTITY(i));
         const Picture& pic = picture(path);
+        if (told_refused(pic, path, p, file, line)) continue;
         if (!pic.exists) {
             add("missing-figure-picture", "warning", p, file, line, 0,
                 quoted(page.ENTITY(i)) + " has no picture " + file_of_asset(path) + "; it is not drawn");
@@ -335,7 +361,9 @@ void Checker::check_page(const STORY_PAGE_TYPE& page) {
     if (!page.SPRITE.empty()) {
         const std::string path = SCENE_PICTURE_PATH(page.SPRITE);
         const Picture& pic = picture(path);
-        if (!pic.exists)
+        if (told_refused(pic, path, p, file, line_of(src, FIELD_SPRITE)))
+            ;
+        else if (!pic.exists)
             add("missing-scene-picture", "error", p, file, line_of(src, FIELD_SPRITE), 0,
                 "the scene picture " + quoted(page.SPRITE) + " is not " + file_of_asset(path) +
                     "; the reader sees an empty frame");
@@ -460,6 +488,16 @@ void Checker::run(int64_t max_states) {
         }
     check_reach(max_states);
     check_folders();
+    check_refused();
+}
+
+// Whatever else the story reader refused (the colour table, a picture
+// reached another way), each at its own file.
+void Checker::check_refused() {
+    for (const STORY_FILE_TYPE& f : STORY_FILES()) file_readable(f.PATH);  // what was not read yet is tried
+    for (const FILE_REFUSAL& r : STORY_REFUSED())
+        if (refusals_told_.insert(native_path(r.PATH)).second)
+            add("refused-file", "error", -1, file_of_asset(r.PATH), 0, 0, refused_text(file_of_asset(r.PATH), r.WHY));
 }
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "key_names.h"
 #include "page_text.h"
 #include "paging_module.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "runtime.h"
 #include "story_shape.h"

@@ -5,6 +5,8 @@
 #include "check.h"
 #include "commands.h"
 #include "engine.h"
+#include "platform/file_read.h"
+#include "platform/file_write.h"
 #include "platform/process.h"
 #include "web_export.h"
 
@@ -54,12 +56,11 @@ void add_web_command(CLI::App& app, int& status) {
             return;
         }
         const WEB_STORY story = WEB_STORY_FILES(folder);
-        for (const std::string& path : story.OUTSIDE)
-            std::fprintf(stderr, "brindle-story web: not published, as it lies outside the story's Brindle/Assets: %s\n",
-                         path.c_str());
+        for (const FILE_REFUSAL& r : story.REFUSED)
+            std::fprintf(stderr, "brindle-story web: not published: %s: %s\n", native_path(r.PATH).c_str(), r.WHY.c_str());
         const std::string title = !options->title.empty() ? options->title : !story.TITLE.empty() ? story.TITLE : "Brindle";
         std::string page, error;
-        if (!WEB_PAGE(player, title, folder, story, page, error) || !WRITE_WHOLE(options->output, page, error)) {
+        if (!WEB_PAGE(player, title, story, page, error) || !file_write(options->output, page, error)) {
             std::fprintf(stderr, "brindle-story web: %s\n", error.c_str());
             status = EXIT_FOUND;
             return;

@@ -13,6 +13,7 @@
 
 #include "asset_path.h"
 #include "engine.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
 
@@ -64,52 +65,28 @@ std::string html_text(const std::string& s) {
     return out;
 }
 
-bool inside(const fs::path& dir, const fs::path& p) {
-    auto d = dir.begin(), q = p.begin();
-    for (; d != dir.end(); ++d, ++q)
-        if (q == p.end() || *d != *q) return false;
-    return true;
-}
 }  // namespace
 
 WEB_STORY WEB_STORY_FILES(const std::string& folder) {
     WEB_STORY story;
-    STORY_OPEN(folder, STORY_LOGIC, true);
-    std::vector<std::string> wanted = {
-        ASSET_PATH("\\Assets\\VGA Table.seq"),
-        ASSET_PATH("\\Assets\\Fonts\\mishap22.alpha.png"),
-        ASSET_PATH("\\Assets\\Fonts\\Fill.png"),
-        ASSET_PATH("\\Assets\\Sprites\\background.png"),
-        BACKDROP_PATH(),
-    };
-    for (const PAGE_SOURCE& s : STORY_SOURCES()) wanted.push_back(s.PATH);
+    STORY_OPEN(folder, STORY_LOGIC);
+    const std::string prefix = ASSET_PATH("");  // the story folder and "\\Brindle"
+    std::set<std::string> seen;
+    for (const STORY_FILE_TYPE& f : STORY_FILES()) {
+        if (f.PATH.size() <= prefix.size() + 1 || f.PATH.compare(0, prefix.size(), prefix) != 0) continue;
+        // Named as the page's player asks for it, "." and ".." worked out on
+        // the names as its file system does; read once, by the story reader,
+        // which keeps to ordinary files inside Brindle/Assets.
+        const std::string name =
+            (fs::path("Brindle") / native_path(f.PATH.substr(prefix.size() + 1))).lexically_normal().generic_string();
+        if (!seen.insert(name).second) continue;
+        std::string bytes;
+        if (file_read_all(f.PATH, bytes)) story.FILES.push_back({name, std::move(bytes)});
+    }
+    story.REFUSED = STORY_REFUSED();
     const auto& pages = STORY_PAGES();
-    for (int32_t p = pages.lbound(); p <= pages.ubound(); ++p) {
-        const STORY_PAGE_TYPE& page = pages(p);
-        if (!page.SPRITE.empty()) wanted.push_back(SCENE_PICTURE_PATH(page.SPRITE));
-        for (int32_t i = 1; i <= page.ENTITY.ubound(); ++i)
-            if (!page.ENTITY(i).empty()) wanted.push_back(ENTITY_SPRITE_PATH(page.ENTITY(i)));
-    }
     if (!pages.empty()) story.TITLE = pages(0).CAPTION;
-    const std::string prefix = ASSET_PATH("");  // the story folder and "\Brindle"
     STORY_CLOSE();
-
-    const fs::path root = fs::path(native_path(folder.empty() ? "." : folder));
-    std::error_code ec;
-    const fs::path assets = fs::canonical(root / "Brindle" / "Assets", ec);
-    std::set<std::string> seen, outside;
-    for (const std::string& path : wanted) {
-        if (!file_readable(path) || path.size() <= prefix.size() + 1 || path.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        // As the page sees it: under Brindle/, with any "." and ".." worked out.
-        const fs::path relative = (fs::path("Brindle") / native_path(path.substr(prefix.size() + 1))).lexically_normal();
-        const fs::path real = fs::canonical(native_path(path), ec);
-        if (ec || assets.empty() || !inside(fs::path("Brindle") / "Assets", relative) || !inside(assets, real))
-            outside.insert(native_path(path));
-        else if (seen.insert(relative.generic_string()).second)
-            story.FILES.push_back(relative.generic_string());
-    }
-    story.OUTSIDE.assign(outside.begin(), outside.end());
     return story;
 }
 
@@ -121,26 +98,25 @@ std::string WEB_PLAYER_PATH() {
     return page.string();
 }
 
-bool WEB_PAGE(const std::string& templ, const std::string& title, const std::string& folder, const WEB_STORY& story,
-              std::string& page, std::string& error) {
+bool WEB_PAGE(const std::string& templ, const std::string& title, const WEB_STORY& story, std::string& page,
+              std::string& error) {
     nlohmann::json files = nlohmann::json::array();
-    for (const std::string& name : story.FILES) {
-        if (!is_utf8(name)) {
-            error = "the file name \"" + name + "\" is not UTF-8 text, which a web page cannot name";
+    for (const WEB_FILE& f : story.FILES) {
+        if (!is_utf8(f.NAME)) {
+            error = "the file name \"" + f.NAME + "\" is not UTF-8 text, which a web page cannot name";
             return false;
         }
-        std::string bytes;
-        const std::string path = (fs::path(native_path(folder.empty() ? "." : folder)) / name).string();
-        if (!file_read_all(path, bytes)) {
-            error = "cannot read " + path;
-            return false;
-        }
-        files.push_back({name, base64(bytes)});
+        files.push_back({f.NAME, base64(f.BYTES)});
     }
     // Inside a script element nothing may read as a tag: "<" only occurs in
-    // names, and JSON spells it as an escape just as well.
-    std::string data = nlohmann::json{{"files", files}}.dump();
-    for (size_t at = 0; (at = data.find('<', at)) != std::string::npos;) data.replace(at, 1, "\\u003c");
+    // names, and JSON spells it as an escape just as well. One pass.
+    const std::string json = nlohmann::json{{"files", files}}.dump();
+    std::string data;
+    data.reserve(json.size());
+    for (char c : json) {
+        if (c == '<') data += "\\u003c";
+        else data += c;
+    }
 
     page = templ;
     const std::string title_mark = "{{TITLE}}", story_mark = "{{STORY}}";
@@ -157,28 +133,5 @@ bool WEB_PAGE(const std::string& templ, const std::string& title, const std::str
         return false;
     }
     page.replace(s, story_mark.size(), data);
-    return true;
-}
-
-bool WRITE_WHOLE(const std::string& path, const std::string& data, std::string& error) {
-    const std::string temp = path + "." + std::to_string(getpid()) + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size() && std::fflush(f) == 0 &&
-                         fsync(fileno(f)) == 0;
-    const int why = errno;
-    if (std::fclose(f) != 0 || !written) {
-        std::remove(temp.c_str());
-        error = "cannot write " + path + ": " + std::strerror(written ? errno : why);
-        return false;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        std::remove(temp.c_str());
-        return false;
-    }
     return true;
 }

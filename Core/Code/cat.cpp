@@ -1,4 +1,5 @@
 #include "file_support.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 
 void CAT(Array<std::string>& FILES, const std::string& PATH) {

@@ -1,5 +1,6 @@
 #include "file_support.h"
 
+#include "platform/file_read.h"
 #include "platform/process.h"
 
 int32_t IS_FILE(const std::string& SOMEPATHTOTEST) {

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/file_read.h"
+#include "platform/file_write.h"
 #include "platform/process.h"
 
 namespace {
@@ -127,7 +129,7 @@ IMAGE* LoadRGBAFile(const char* filename) {
     }
     std::string bytes;
     if (!file_read_all(filename, bytes)) {
-        g_last_result = "can't fopen";
+        g_last_result = "can't fopen: " + file_why();
         return nullptr;
     }
     IMAGE* img = decode(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
@@ -183,5 +185,13 @@ bool SavePNGFile(IMAGE* buffer, const char* filename, int save_alpha) {
     } else {
         return false;
     }
-    return stbi_write_png(path.c_str(), w, h, channels, packed.data(), w * channels) != 0;
+    std::string png;
+    const auto append = [](void* to, void* data, int size) {
+        static_cast<std::string*>(to)->append(static_cast<const char*>(data), size_t(size));
+    };
+    if (!stbi_write_png_to_func(append, &png, w, h, channels, packed.data(), w * channels)) return false;
+    std::string error;
+    if (file_write(path, png, error)) return true;
+    g_last_result = error;
+    return false;
 }

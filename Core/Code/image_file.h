@@ -12,4 +12,6 @@ IMAGE* LoadRGBAFile(const char* filename);
 IMAGE* LoadRGBAMemory(const void* buffer, size_t size);
 std::string GetLastResult();
 // BPP 4 writes RGBA when the low byte of save_alpha is non-zero, else RGB.
+// Written through file_write: on failure the old file stays and
+// GetLastResult() names the file and why.
 bool SavePNGFile(IMAGE* buffer, const char* filename, int save_alpha);

@@ -4,14 +4,17 @@
 #include "asset_path.h"
 #include "field_reader.h"
 #include "file_support.h"
+#include "platform/file_read.h"
 #include "platform/process.h"
 
 Array<std::string> VGA_TABLE;
 
+std::string COLOUR_TABLE_PATH(const std::string& FILENAME) { return ASSET_PATH("\\Assets\\" + FILENAME + ".seq"); }
+
 void VGA_LOAD(Array<std::string>& VGA_TABLE, const std::string& FILENAME) {
     ROUTINE("VGA Lookup", "VGA_LOAD");
     VGA_TABLE.erase();
-    const std::string path = ASSET_PATH("\\Assets\\" + FILENAME + ".seq");
+    const std::string path = COLOUR_TABLE_PATH(FILENAME);
     if (IS_FILE(path) != -1) return;
     std::string data;
     if (!file_read_all(path, data)) return;

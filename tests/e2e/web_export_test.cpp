@@ -53,15 +53,34 @@ TEST(WebExport, OnlyWhatTheStoryUsesAndNothingFromOutsideItsAssets) {
     fs::copy_file(assets / "Sprites" / "item" / "apple.png", assets / "Sprites" / "item" / "unused.png");
     put(assets / "Pages" / "notes.txt", "not a page");
     // A figure whose name climbs out of the story's pictures, to a file beside them.
-    put(root / "Brindle" / "secret.png", read(assets / "Sprites" / "item" / "key.png"));
+    const std::string secret = "SECRET-BYTES-" + read(assets / "Sprites" / "item" / "key.png");
+    put(root / "Brindle" / "secret.png", secret);
     std::string forge = read(assets / "Pages" / "5 forge.seq");
     forge.replace(forge.find("item = sword"), 12, "item = ../../../secret");
+    put(assets / "Pages" / "5 forge.seq", forge);
+    // A scene through a linked folder and then "..": by its names it is
+    // Assets/secret.png (not there); by the folders, a link to the secret.
+    fs::create_directories(assets / "Sprites" / "scene" / "a" / "b" / "c");
+    fs::create_directory_symlink("a/b/c", assets / "Sprites" / "scene" / "L");
+    fs::create_symlink(root / "Brindle" / "secret.png", assets / "Sprites" / "scene" / "secret.png");
+    const size_t line2 = forge.find('\n') + 1, scene = forge.find(',', forge.find(',', line2) + 1) + 1;
+    forge.replace(scene, forge.find('\n', line2) - scene, " L/../../../secret");
     put(assets / "Pages" / "5 forge.seq", forge);
 
     const fs::path html = root / "story.html";
     std::string out;
-    ASSERT_EQ(shell("", story_tool() + " web '" + root.string() + "' -o '" + html.string() + "' 2>&1", &out), 0) << out;
-    EXPECT_NE(out.find("outside the story's Brindle/Assets"), std::string::npos) << out;
+    // The checker names both as errors, and nothing is written without --force.
+    ASSERT_EQ(shell("", story_tool() + " web '" + root.string() + "' -o '" + html.string() + "' 2>&1", &out), 1) << out;
+    EXPECT_NE(out.find("secret.png is not read: a name that leaves the story"), std::string::npos) << out;
+    EXPECT_FALSE(fs::exists(html));
+    ASSERT_EQ(shell("", story_tool() + " check '" + root.string() + "' 2>&1", &out), 1) << out;
+    EXPECT_NE(out.find("missing-scene-picture"), std::string::npos) << out;
+    ASSERT_EQ(shell("", story_tool() + " web --force '" + root.string() + "' -o '" + html.string() + "' 2>&1", &out), 0) << out;
+    EXPECT_NE(out.find("not published: " + (root / "Brindle/Assets/Sprites/item/../../../secret.png").string() +
+                       ": a name that leaves the story"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(read(html).find("U0VDUkVULUJZVEVT"), std::string::npos);  // "SECRET-BYTES" in base64
     const std::set<std::string> names = published(html);
     EXPECT_EQ(names.count("Brindle/Assets/Pages/5 forge.seq"), 1u);
     EXPECT_EQ(names.count("Brindle/Assets/VGA Table.seq"), 1u);

@@ -6,6 +6,8 @@
 #include "asset_path.h"
 #include "file_support.h"
 #include "image_file.h"
+#include "platform/file_read.h"
+#include "platform/file_write.h"
 #include "platform/process.h"
 #include "support.h"
 #include "vga_lookup.h"
@@ -111,20 +113,105 @@ TEST_F(Files, AChangedPictureIsReadAgain) {
     for (IMAGE* img : {red, blue, first, second, third}) image_destroy(img);
 }
 
-TEST_F(Files, APipeWithNoWriterAnswersAtOnce) {
-    // A picture or page path naming a pipe used to wait for a writer for
-    // ever; now it is read as empty: not a picture, an empty page.
-    ASSERT_EQ(mkfifo("pipe.png", 0600), 0);
-    EXPECT_EXIT(
-        {
-            alarm(10);  // a wait that does not end fails the test
-            const bool readable = IS_FILE("pipe.png") == -1;
-            std::string bytes = "x";
-            const bool read = file_read_all("pipe.png", bytes);
-            IMAGE* img = LoadRGBAFile("pipe.png");
-            std::exit(readable && read && bytes.empty() && !img ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
+TEST_F(Files, TheStoryIsReadOnlyFromOrdinaryFilesInsideIt) {
+    // Story/ is the confined folder; outside/ and the devices are what a
+    // shared story's links and names try to reach.
+    write("outside/secret.png", "SECRET");
+    write("Story/Sprites/scene/ok.png", "ok");
+    write("Story/Sprites/scene/a/b/c/c.png", "c");
+    fs::create_directories("Story/Sprites/scene/a/b/c/x");
+    fs::create_directory_symlink("a/b/c", "Story/Sprites/scene/L");  // three levels down: followed
+    fs::create_symlink("../../../outside/secret.png", "Story/Sprites/scene/secret.png");
+    fs::create_symlink("../../../outside/secret.png", "Story/Sprites/out.png");  // climbs out
+    fs::create_symlink(fs::absolute("outside/secret.png"), "Story/Sprites/abs.png");
+    fs::create_symlink("/dev/zero", "Story/Sprites/zero.png");
+    fs::create_directory_symlink(".", "Story/Sprites/loop");               // a cycle
+    fs::create_symlink("me.png", "Story/Sprites/me.png");
+    ASSERT_EQ(mkfifo("Story/Sprites/pipe.png", 0600), 0);
+    {  // one byte past the limit, without writing it (sparse)
+        std::ofstream f("Story/big.seq");
+    }
+    fs::resize_file("Story/big.seq", FILE_READ_LIMIT + 1);
+    file_confine(".\\Story");
+    alarm(10);  // a read that waits ends the tests
+    std::string bytes;
+    auto reads = [&](const std::string& path) { return file_read_all(path, bytes); };
+    EXPECT_TRUE(reads(".\\Story\\Sprites\\scene\\ok.png") && bytes == "ok");
+    EXPECT_TRUE(reads("./Story/Sprites/scene/L/c.png") && bytes == "c");
+    EXPECT_TRUE(reads("./Story/Sprites/scene/L/x/../c.png") && bytes == "c");
+    EXPECT_TRUE(reads("./Story/Sprites/loop/loop/scene/ok.png") && bytes == "ok");
+    // A symlinked folder and then "..": the names say Story/secret.png,
+    // which is not there (the folders say scene/secret.png, a link out);
+    // nothing outside is read.
+    EXPECT_FALSE(reads("./Story/Sprites/scene/L/../../../secret.png"));
+    EXPECT_EQ(file_why(), "no such file");
+    EXPECT_FALSE(reads("./Story/../outside/secret.png"));
+    for (const char* bad : {"out.png", "abs.png", "zero.png", "me.png", "pipe.png", "loop"}) {
+        EXPECT_FALSE(reads(std::string("./Story/Sprites/") + bad)) << bad;
+        EXPECT_FALSE(file_readable(std::string("./Story/Sprites/") + bad)) << bad;
+    }
+    EXPECT_FALSE(reads("./Story/big.seq"));
+    EXPECT_FALSE(reads("./Story/Sprites/missing.png"));
+    std::vector<std::string> listed = dir_list_files("./Story/Sprites/loop/*.png");  // Sprites itself
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{"abs.png", "me.png", "out.png", "pipe.png", "zero.png"}));
+    std::string why;
+    for (const FILE_REFUSAL& r : file_refusals()) why += r.PATH + ": " + r.WHY + "\n";
+    EXPECT_EQ(why,
+              "./Story/../outside/secret.png: a name that leaves the story (..)\n"
+              "./Story/Sprites/out.png: a link that leaves the story\n"
+              "./Story/Sprites/abs.png: a link that leaves the story\n"
+              "./Story/Sprites/zero.png: a link that leaves the story\n"
+              "./Story/Sprites/me.png: too many links\n"
+              "./Story/Sprites/pipe.png: not an ordinary file (a pipe)\n"
+              "./Story/Sprites/loop: a folder, not a file\n"
+              "./Story/big.seq: larger than 64 MB\n");
+    // Outside the story a pipe or a device is refused as well, at once.
+    file_confine("");
+    EXPECT_FALSE(reads("Story/Sprites/pipe.png"));
+    EXPECT_EQ(file_why(), "not an ordinary file (a pipe)");
+    EXPECT_FALSE(reads("/dev/zero"));
+    EXPECT_EQ(file_why(), "not an ordinary file (a device)");
+    alarm(0);
+}
+
+TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+    std::string error;
+    ASSERT_TRUE(file_write("out.txt", "first", error)) << error;
+    chmod("out.txt", 0640);
+    ASSERT_TRUE(file_write(".\\out.txt", "second", error)) << error;
+    std::string bytes;
+    ASSERT_TRUE(file_read_all("out.txt", bytes));
+    EXPECT_EQ(bytes, "second");
+    struct stat st;
+    ASSERT_EQ(stat("out.txt", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);  // the target keeps its permissions
+    // A link planted at the target is replaced, never written through.
+    write("victim.txt", "keep");
+    fs::create_symlink("victim.txt", "planted.txt");
+    ASSERT_TRUE(file_write("planted.txt", "new", error));
+    ASSERT_TRUE(file_read_all("victim.txt", bytes));
+    EXPECT_EQ(bytes, "keep");
+    EXPECT_FALSE(fs::is_symlink("planted.txt"));
+    // A folder that cannot take the file: false, named, nothing left.
+    EXPECT_FALSE(file_write("no/such/folder/x.txt", "x", error));
+    EXPECT_EQ(error, "cannot write no/such/folder/x.txt: No such file or directory");
+    fs::create_directory("full");
+    if (geteuid() == 0 && system("mount -t tmpfs -o size=16k tmpfs full 2>/dev/null") == 0) {
+        ASSERT_TRUE(file_write("full/f.txt", "old", error));
+        EXPECT_FALSE(file_write("full/f.txt", std::string(64 * 1024, 'x'), error));
+        EXPECT_EQ(error, "cannot write full/f.txt: No space left on device");
+        ASSERT_TRUE(file_read_all("full/f.txt", bytes));
+        EXPECT_EQ(bytes, "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator("full"), fs::directory_iterator()), 1);
+        EXPECT_EQ(system("umount full"), 0);
+    }
+    std::size_t left = 0;
+    for (const auto& e : fs::directory_iterator(".")) left += e.path().filename().string().find(".tmp") != std::string::npos;
+    EXPECT_EQ(left, 0u);
+    EXPECT_TRUE(name_stays_inside("frames/start.png"));
+    for (const char* bad : {"", "/etc/x.png", "\\x.png", "../x.png", "a/../../x.png", "a\\..\\x", "./x"})
+        EXPECT_FALSE(name_stays_inside(bad)) << bad;
 }
 
 TEST_F(Files, BadPicturesGiveNullAndAReason) {

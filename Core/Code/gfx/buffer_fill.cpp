@@ -5,10 +5,12 @@
 #include "image_file.h"
 #include "runtime.h"
 
+std::string FILL_PATH(const std::string& FONT) { return ASSET_PATH("\\Assets\\Fonts\\" + FONT + ".png"); }
+
 void GFX_BUFFER_FILL(IMAGE* DEST_MASK, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t, int32_t,
                      const std::string& FONT) {
     ROUTINE("Buffer Fill", "GFX_BUFFER_FILL");
-    const std::string path = ASSET_PATH("\\Assets\\Fonts\\" + FONT + ".png");
+    const std::string path = FILL_PATH(FONT);
     IMAGE* FILL = LoadRGBAFile(path.c_str());
     need(FILL);
     need(DEST_MASK);

@@ -40,11 +40,15 @@ void GFX_BUFFER_STRETCH_ASPECT(IMAGE*& SOURCE, IMAGE*& DEST, const std::string& 
 // and EVEN are ignored.
 void GFX_BUFFER_FILL(IMAGE* DEST_MASK, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, int32_t ODD,
                      int32_t EVEN, const std::string& FONT);
+// The picture GFX_BUFFER_FILL reads for FONT.
+std::string FILL_PATH(const std::string& FONT);
 // Tiles SOURCE (read, not replaced) over DEST (drawn into, not replaced).
 void GFX_BUFFER_REPEAT(IMAGE*& SOURCE, IMAGE*& DEST);
 // Tiles the picture ASSET_PATH("\Assets\Sprites\" + FILENAME + ".png") over
 // DEST (drawn into, not replaced).
 void GFX_BUFFER_WALLPAPER(const std::string& FILENAME, IMAGE*& DEST);
+// The picture GFX_BUFFER_WALLPAPER reads for FILENAME.
+std::string WALLPAPER_PATH(const std::string& FILENAME);
 // DEST is replaced by a new translucent grey ghost of itself, owned by the
 // caller; the old buffer is destroyed. A is ignored.
 void GFX_BUFFER_ALPHA(IMAGE*& DEST, int32_t A);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "backend.h"
+#include "file_read.h"
 #include "process.h"
 
 namespace {
