@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "image_file.h"
+#include "platform/file_write.h"
 #include "png_reader.h"
 
 namespace {
@@ -20,8 +20,6 @@ std::string size_text(int64_t w, int64_t h) { return std::to_string(w) + " x " +
 uint32_t big_endian(const unsigned char* p) {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
-
-std::atomic<unsigned> g_serial{0};
 
 // 4 channels when any pixel is not opaque, else 3 (a grey picture: 1).
 int channels_of(const IMAGE* img, PngKind kind) {
@@ -131,31 +129,5 @@ bool write_picture(const std::string& path, const IMAGE* img, PngKind kind, cons
         why = OUT_OF_MEMORY;
         return false;
     }
-    // The temporary lies in the same folder, so the rename cannot cross file systems.
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string temp = folder + "." + name + "." + std::to_string(::getpid()) + "." +
-                             std::to_string(g_serial.fetch_add(1)) + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        why = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    size_t done = 0;
-    int error = 0;
-    while (done < png.size() && !error) {
-        const ssize_t n = ::write(fd, png.data() + done, png.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        else done += size_t(n);
-    }
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(temp.c_str());
-        why = "cannot write " + path + ": " + std::strerror(error);
-        return false;
-    }
-    return true;
+    return file_write(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), why);
 }

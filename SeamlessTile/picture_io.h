@@ -46,7 +46,7 @@ struct PngSettings {
     unsigned threads = 1;
 };
 
-// Writes the buffer as a PNG file. The bytes go to a new temporary file
-// beside `path`, which replaces `path` only once it is complete; on any
-// failure it is removed and `path` is untouched. False with `why` set.
+// Writes the buffer as a PNG file through the platform's file writer: `path`
+// is replaced only by a complete file, and on any failure it is untouched.
+// False with `why` set.
 bool write_picture(const std::string& path, const IMAGE* img, PngKind kind, const PngSettings& png, std::string& why);
