@@ -1,6 +1,7 @@
 #include "deflate_runs.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <numeric>
@@ -37,12 +38,17 @@ class BitWriter {
 public:
     explicit BitWriter(unsigned char* at) : at_(at) {}
     void put(uint32_t bits, int n) {  // n <= 16
-        buffer_ |= uint64_t(bits) << count_;
-        count_ += n;
+        add(bits, n);
         if (count_ >= 48) flush();
     }
+    // Without a flush: after one, three codes of up to 15 bits still fit.
+    void add(uint32_t bits, int n) {
+        buffer_ |= uint64_t(bits) << count_;
+        count_ += n;
+    }
     void flush() {
-        std::memcpy(at_, &buffer_, 8);  // little-endian: the machine's order here
+        static_assert(std::endian::native == std::endian::little, "the buffer is stored as it lies in memory");
+        std::memcpy(at_, &buffer_, 8);
         at_ += count_ >> 3;
         buffer_ = (count_ & ~7) == 64 ? 0 : buffer_ >> (count_ & ~7);
         count_ &= 7;
@@ -154,18 +160,22 @@ inline size_t run_at(const unsigned char* data, size_t i, size_t end) {
 // where the block ended.
 size_t write_block(BitWriter& bits, const unsigned char* data, size_t from, size_t n, bool last,
                    std::vector<std::pair<size_t, size_t>>& runs_found) {
-    uint32_t freq_in[286] = {};
+    // Four counts a symbol, taken in turn, so that a byte repeated does not
+    // wait on its own count.
+    uint32_t counts[4][286] = {};
     size_t to = from;
     runs_found.clear();
     for (size_t symbols = 0; symbols < BLOCK && to < n; ++symbols) {
         if (const size_t run = run_at(data, to, n)) {
-            ++freq_in[LENGTHS.code[run].symbol];
+            ++counts[0][LENGTHS.code[run].symbol];
             runs_found.emplace_back(to, run);
             to += run;
         } else {
-            ++freq_in[data[to++]];
+            ++counts[symbols & 3][data[to++]];
         }
     }
+    uint32_t freq_in[286];
+    for (int k = 0; k < 286; ++k) freq_in[k] = counts[0][k] + counts[1][k] + counts[2][k] + counts[3][k];
     const bool final = last && to == n;
     uint32_t freq[286] = {};
     std::memcpy(freq, freq_in, sizeof freq);
@@ -255,6 +265,11 @@ size_t write_block(BitWriter& bits, const unsigned char* data, size_t from, size
     uint32_t literal[256];
     for (int c = 0; c < 256; ++c) literal[c] = code[c] | uint32_t(len[c]) << 16;
     auto literals = [&](size_t i, size_t end) {
+        bits.flush();
+        for (; i + 3 <= end; i += 3) {
+            for (size_t k = 0; k < 3; ++k) bits.add(literal[data[i + k]] & 0xFFFF, int(literal[data[i + k]] >> 16));
+            bits.flush();
+        }
         for (; i < end; ++i) bits.put(literal[data[i]] & 0xFFFF, int(literal[data[i]] >> 16));
     };
     size_t i = from;
