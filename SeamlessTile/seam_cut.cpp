@@ -11,7 +11,7 @@
 // The path is star-shaped around the middle, where the shifted copy's own
 // seams cross: one radius on each of N rays. Along each ray the band runs
 // from where the mask first drops below 255 to where it reaches 0; the path
-// may sit anywhere in it and move a few samples from ray to ray. Each
+// may sit anywhere in it and move a few pixels from ray to ray. Each
 // position costs the difference between the two copies there, times the
 // length of path it stands for (across the ray and along it); on the four rays that run along the shifted
 // copy's seams, it also costs that seam from the path out to the border,
@@ -19,9 +19,9 @@
 // a free start, then one starting (and ending) where the first began.
 namespace {
 constexpr double TAU = 6.283185307179586;
-constexpr double STEP = 0.5;  // samples along a ray, in pixels
+constexpr double STEP = 1.0;  // samples along a ray, in pixels
 constexpr int MOST_SAMPLES = 4096;
-constexpr int REACH = 8;      // samples the path may move along the band from one ray to the next
+constexpr int REACH = 4;      // samples the path may move along the band from one ray to the next
 
 inline int difference(uint32_t a, uint32_t b) {
     int sum = 0;
@@ -98,53 +98,58 @@ IMAGE* cut_weights(const IMAGE* picture, const IMAGE* shifted, const IMAGE* mask
     auto radius = [&](int i, int t) { return lo[size_t(i)] + (hi[size_t(i)] - lo[size_t(i)]) * t / (samples - 1); };
     std::vector<double> along[4];
     for (int axis = 0; axis < 4; ++axis) along[axis] = seam_beyond(shifted, f, axis);
-    // The length of path one position stands for, across the ray.
-    auto arc = [&](int i, int t) { return std::max(radius(i, t), 1.0) * TAU / N; };
-    // What a pixel of path costs there: the two copies' difference (and a
-    // little for its length alone).
-    auto price = [&](int i, int t) {
-        const double r = radius(i, t), x = f.cx + r * dx[size_t(i)], y = f.cy + r * dy[size_t(i)];
-        return 1.0 + difference(f.at(picture, x, y), f.at(shifted, x, y));
-    };
-    auto cost = [&](int i, int t, double unit) {
-        double c = unit * arc(i, t);
-        const double r = radius(i, t);
-        if (i % quarter == 0) {
-            const std::vector<double>& seam = along[i / quarter];
-            const size_t from = size_t(std::max(0.0, std::ceil(r - 0.5)));
-            c += from < seam.size() ? seam[from] : 0.0;
+    // Each position's price (what a pixel of path costs there: the two
+    // copies' difference, and a little for its length alone) and what
+    // standing there costs: the price times the length of path across the
+    // ray it stands for, and on the axes the shifted copy's seam beyond it.
+    const size_t nodes = rays * static_cast<size_t>(samples);
+    std::vector<float> price(nodes), stand(nodes);
+    for (int i = 0; i < N; ++i)
+        for (int t = 0; t < samples; ++t) {
+            const double r = radius(i, t), x = f.cx + r * dx[size_t(i)], y = f.cy + r * dy[size_t(i)];
+            const double unit = 1.0 + difference(f.at(picture, x, y), f.at(shifted, x, y));
+            double c = unit * std::max(r, 1.0) * TAU / N;
+            if (i % quarter == 0) {
+                const std::vector<double>& seam = along[i / quarter];
+                const size_t from = size_t(std::max(0.0, std::ceil(r - 0.5)));
+                c += from < seam.size() ? seam[from] : 0.0;
+            }
+            const size_t at = size_t(i) * size_t(samples) + size_t(t);
+            price[at] = float(unit), stand[at] = float(c);
         }
-        return c;
-    };
 
+    // The running totals, with REACH unreachable places either side.
     const double FAR = std::numeric_limits<double>::infinity();
-    std::vector<double> prev(static_cast<size_t>(samples)), cur(static_cast<size_t>(samples));
-    std::vector<signed char> step(rays * static_cast<size_t>(samples));
+    std::vector<double> prev(static_cast<size_t>(samples + 2 * REACH), FAR), cur(prev);
+    std::vector<signed char> step(nodes);
     std::vector<int> path(rays);
     // One pass of the path search; start < 0 lets the path begin anywhere.
-    // Returns the path's last position and fills `path`.
     auto search = [&](int start) {
-        for (int t = 0; t < samples; ++t) prev[size_t(t)] = start < 0 || t == start ? cost(0, t, price(0, t)) : FAR;
+        for (int t = 0; t < samples; ++t) prev[size_t(REACH + t)] = start < 0 || t == start ? stand[size_t(t)] : FAR;
         for (int i = 1; i < N; ++i) {
             // A move along the ray lengthens the path by as much, at this position's price.
             const double pace = (hi[size_t(i)] - lo[size_t(i)]) / (samples - 1);
+            const size_t row = size_t(i) * size_t(samples);
             for (int t = 0; t < samples; ++t) {
-                const double unit = price(i, t), here = cost(i, t, unit);
+                const double* around = prev.data() + REACH + t;
+                const double slope = price[row + size_t(t)] * pace;
                 int best = 0;
-                double least = prev[size_t(t)];
-                for (int j = -REACH; j <= REACH; ++j) {
-                    if (j == 0 || t + j < 0 || t + j >= samples) continue;
-                    const double via = prev[size_t(t + j)] + unit * std::abs(j) * pace;
-                    if (via < least) least = via, best = j;
+                double least = around[0];
+                for (int j = 1; j <= REACH; ++j) {
+                    const double down = around[-j] + slope * j, up = around[j] + slope * j;
+                    if (down < least) least = down, best = -j;
+                    if (up < least) least = up, best = j;
                 }
-                cur[size_t(t)] = least + here;
-                step[size_t(i) * size_t(samples) + size_t(t)] = static_cast<signed char>(best);
+                cur[size_t(REACH + t)] = least + stand[row + size_t(t)];
+                step[row + size_t(t)] = static_cast<signed char>(best);
             }
             std::swap(prev, cur);
         }
         int end = -1;
         for (int t = 0; t < samples; ++t)
-            if ((start < 0 || std::abs(t - start) <= REACH) && (end < 0 || prev[size_t(t)] < prev[size_t(end)])) end = t;
+            if ((start < 0 || std::abs(t - start) <= REACH) &&
+                (end < 0 || prev[size_t(REACH + t)] < prev[size_t(REACH + end)]))
+                end = t;
         path[size_t(N - 1)] = end;
         for (int i = N - 1; i > 0; --i)
             path[size_t(i) - 1] = path[size_t(i)] + step[size_t(i) * size_t(samples) + size_t(path[size_t(i)])];
