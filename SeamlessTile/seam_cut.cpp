@@ -20,7 +20,9 @@
 namespace {
 constexpr double TAU = 6.283185307179586;
 constexpr double STEP = 1.0;  // samples along a ray, in pixels
-constexpr int MOST_SAMPLES = 4096;
+// At most this many places on all rays together (about 150 MB of working
+// memory): a huge or very long picture gets coarser rays and samples.
+constexpr int64_t MOST_PLACES = int64_t(16) << 20;
 constexpr int REACH = 4;      // samples the path may move along the band from one ray to the next
 
 inline int difference(uint32_t a, uint32_t b) {
@@ -65,7 +67,7 @@ IMAGE* cut_weights(const IMAGE* picture, const IMAGE* shifted, const IMAGE* mask
     const Frame f{int(picture->WIDTH), int(picture->HEIGHT), double(picture->WIDTH / 2), double(picture->HEIGHT / 2)};
     const double reach = std::hypot(std::max(f.cx, f.w - f.cx), std::max(f.cy, f.h - f.cy));
     // Enough rays that neighbouring ones are at most a pixel apart at the corners.
-    const int quarter = std::max(2, int(std::ceil(TAU * reach / 4)));
+    const int quarter = std::max(2, int(std::min(std::ceil(TAU * reach / 4), 16384.0)));
     const int N = 4 * quarter;
     const size_t rays = size_t(N);
     std::vector<double> dx(rays), dy(rays), lo(rays), hi(rays);
@@ -93,7 +95,7 @@ IMAGE* cut_weights(const IMAGE* picture, const IMAGE* shifted, const IMAGE* mask
         if (end - start > 2.0 * feather) start += feather, end -= feather;
         else start = end = (start + end) / 2;
         lo[size_t(i)] = start, hi[size_t(i)] = end;
-        samples = std::max(samples, std::min(MOST_SAMPLES, int((end - start) / STEP) + 1));
+        samples = std::max(samples, int(std::min((end - start) / STEP + 1, double(MOST_PLACES / N))));
     }
     auto radius = [&](int i, int t) { return lo[size_t(i)] + (hi[size_t(i)] - lo[size_t(i)]) * t / (samples - 1); };
     std::vector<double> along[4];

@@ -50,10 +50,12 @@ IMAGE* fade(Owned& picture, const IMAGE* weights) {
 
 // What a job holds at most at once, in bytes: the file, the picture, its
 // shifted copy, mask and weights, the tile, and the encoder's rows and
-// output; a map adds its own four; a preview nine tiles, twice.
-uint64_t job_bytes(int64_t w, int64_t h, const TileTask& task) {
+// output; a map adds its own four; a preview nine tiles, twice; the cut its
+// weights and its search (at most about 150 MB).
+uint64_t job_bytes(int64_t w, int64_t h, const TileTask& task, bool cut) {
     const uint64_t picture = uint64_t(w) * uint64_t(h) * 4;
-    return picture * (8 + 4 * (task.maps.empty() ? 0 : 1) + (task.preview.empty() ? 0 : 18));
+    return picture * (8 + 4 * (task.maps.empty() ? 0 : 1) + (task.preview.empty() ? 0 : 18) + (cut ? 2 : 0)) +
+           (cut ? std::min<uint64_t>(picture * 3, uint64_t(150) << 20) : 0);
 }
 
 bool work(const TileTask& task, const TileSettings& settings, std::string& report, std::string& why) {
@@ -61,7 +63,7 @@ bool work(const TileTask& task, const TileSettings& settings, std::string& repor
     int64_t w64 = 0, h64 = 0;
     if (!read_file(task.input, bytes, why) || !picture_size(bytes, 2, w64, h64, why)) return false;
     std::optional<MemoryBudget::Share> share;
-    if (settings.budget) share.emplace(*settings.budget, job_bytes(w64, h64, task));
+    if (settings.budget) share.emplace(*settings.budget, job_bytes(w64, h64, task, settings.cut));
     Owned picture(decode_picture(bytes, why));
     if (!picture.p) return false;
     std::vector<unsigned char>().swap(bytes);
