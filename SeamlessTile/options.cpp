@@ -47,8 +47,8 @@ int parse_options(int argc, char** argv, Options& o) {
     mask->excludes(shape)->excludes(blend);
     app.add_option("--preview", o.preview, "Also write a 3 x 3 repeat of the tile (one input)");
     app.add_flag("--previews", o.previews, "With -o: also write OUTDIR/<name>.preview.png for each input");
-    app.add_option("--save-mask", o.save_mask, "Also write the mask used, at the picture's size, as a grey PNG "
-                                               "(one input)");
+    app.add_option("--save-mask", o.save_mask, "Also write the weights used (the mask, or with --method cut the "
+                                               "cut), at the picture's size, as a grey PNG (one input)");
     app.add_flag("--report", o.report, "Print each picture's seam score, before and after, the share of exact copies, "
                                        "and the contrast and detail kept");
     app.add_option("-j,--jobs", o.jobs, "With -o: pictures made at once (default: one per core)")
