@@ -47,6 +47,19 @@ STORY_RESULT guarded(Step step) {
     return result;
 }
 
+// Releases every layer, kept layer and scene canvas: what frames made.
+void release_frames() {
+    LAYERS_DROP_CACHE();
+    for (IMAGE*& img : DISPOUT.raw()) {
+        image_destroy(img);
+        img = nullptr;
+    }
+    for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) {
+        image_destroy(PAGES(i).SCENE);
+        PAGES(i).SCENE = nullptr;
+    }
+}
+
 // The frame that follows a key or a start: composed, or its bookkeeping only.
 void take_frame() {
     if (g_mode == STORY_LOGIC)
@@ -104,17 +117,8 @@ STORY_RESULT STORY_OPEN(const std::string& folder, STORY_MODE mode, bool trace) 
 
 STORY_RESULT STORY_RESTART() {
     if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
-    LAYERS_DROP_CACHE();
-    for (IMAGE*& img : DISPOUT.raw()) {
-        image_destroy(img);
-        img = nullptr;
-    }
-    for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) {
-        STORY_PAGE_TYPE& page = PAGES(i);
-        image_destroy(page.SCENE);
-        page.SCENE = nullptr;
-        page.HISTORY = page.VISITED = 0;
-    }
+    release_frames();
+    for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) PAGES(i).HISTORY = PAGES(i).VISITED = 0;
     PAGELOCATION = TOTAL = TALLY = TURNS = 0;
     SETTING_GALLERY = SETTING_GRADE = SETTING_EFFICIENCY = SETTING_TURN = 0;
     C = "";
@@ -192,6 +196,24 @@ STORY_RESULT STORY_RELOAD() {
     STORY.CONSOLE = old.CONSOLE;
     STORY_RESET(old);
     return result;
+}
+
+STORY_RESULT STORY_RESTORE(const STORY_READER_STATE& state) {
+    if (!g_open || PAGES.empty()) return {false, false, false, 0, "no story is open"};
+    if (std::string why = READER_STATE_MISFIT(state); !why.empty())
+        return {false, false, false, 0, "the saved place does not fit this story: " + why};
+    return guarded([&](STORY_RESULT&) {
+        ROUTINE("Main", "STORY_RESTORE");
+        READER_STATE_SET(state);
+        SETTING_TURN = 0;
+        C = "";
+        if (g_mode != STORY_LOGIC) {
+            // Made again from the files, as a run that got here would have them.
+            release_frames();
+            LAYERS_REBUILD();
+        }
+        take_frame();
+    });
 }
 
 STORY_RESULT STORY_PRESS(const std::string& key) {

@@ -74,6 +74,45 @@ void STORY_CLOSE();
 // read again, and for measuring.
 void STORY_DROP_CACHES();
 
+// The reader's place in the open story: everything keys change. A state
+// taken after a key (or the start) and put back shows the same frame.
+struct STORY_READER_STATE {
+    int32_t PAGELOCATION = 0;
+    std::vector<int32_t> HISTORY, VISITED;  // slot n: page n
+    int32_t TOTAL = 0, TALLY = 0, TURNS = 0;
+    int32_t SETTING_GALLERY = 0, SETTING_GRADE = 0, SETTING_EFFICIENCY = 0;
+    bool operator==(const STORY_READER_STATE&) const = default;
+};
+STORY_READER_STATE STORY_SAVE();
+// Puts the reader where `state` says and shows that frame, as the keys that
+// led there did. A state that does not fit the open story (other pages, a
+// page without a file, counts out of range) changes nothing: not ok, and
+// `message` says why.
+STORY_RESULT STORY_RESTORE(const STORY_READER_STATE& state);
+// What tells the open story's pages from any other's: every field the
+// loader read, of every page. Pictures do not count.
+uint64_t STORY_IDENTITY();
+// The state as text for keeping between runs (one line of ASCII, the
+// story's identity in it), and back. Reading checks the form, the identity
+// and the ranges; false, with `why`, for anything else: damaged, another
+// story's, or a story republished with other pages.
+std::string STORY_STATE_TEXT(const STORY_READER_STATE& state);
+bool STORY_STATE_FROM_TEXT(const std::string& text, STORY_READER_STATE& state, std::string& why);
+// Keeps the reader's state and puts it back when it goes, however the scope
+// ends (an exception included): for searches that step the open story, in
+// STORY_LOGIC only (no frame is shown).
+class STORY_STATE_KEEPER {
+public:
+    STORY_STATE_KEEPER();
+    ~STORY_STATE_KEEPER();
+    STORY_STATE_KEEPER(const STORY_STATE_KEEPER&) = delete;
+    STORY_STATE_KEEPER& operator=(const STORY_STATE_KEEPER&) = delete;
+private:
+    STORY_READER_STATE kept_;
+    std::string key_;
+    int32_t turn_;
+};
+
 // The state, read only.
 const Array<STORY_PAGE_TYPE>& STORY_PAGES();  // slot n: page n (HISTORY, VISITED, options ...)
 int32_t STORY_LOCATION();                      // the page the reader is on

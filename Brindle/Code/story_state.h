@@ -91,3 +91,8 @@ void LAYERS_DROP_CACHE();
 // Releases every layer, scene canvas and the font sheet of `state`, and
 // gives every part of it its starting value.
 void STORY_RESET(STORY_STATE& state = STORY);
+struct STORY_READER_STATE;
+// Sets the reader's state in the open story (nothing when its page count
+// differs), and says why a state does not fit the open story ("" if it does).
+void READER_STATE_SET(const STORY_READER_STATE& state);
+std::string READER_STATE_MISFIT(const STORY_READER_STATE& state);

@@ -120,3 +120,70 @@ TEST_F(Engine, AnOptionToAPageWithoutAFileIsTheBoundsReport) {
         EXPECT_NE(gap.message.find("(out of bounds array access)"), std::string::npos) << gap.message;
     }
 }
+
+TEST_F(Engine, APlaceSavedAfterAnyKeyShowsTheSameFrameWhenPutBack) {
+    // Every key of a route through the shipped story, the gallery and the
+    // progress (and its reset on page 0) among them: the place kept as text
+    // after each key, put back in a story opened afresh, gives the same
+    // frame and the same state; so does going back to an earlier place.
+    const std::vector<std::string> keys = {"n", "\t", "m", "\b", "x", "b", "\t", "n", "\b", "b", "\b", "n"};
+    const std::string folder = SHIPPED.parent_path().string();
+    ASSERT_TRUE(STORY_OPEN(folder, STORY_FRAMES).ok);
+    std::vector<std::string> kept = {STORY_STATE_TEXT(STORY_SAVE())};
+    std::vector<uint64_t> frames = {frame_hash()};
+    for (const std::string& k : keys) {
+        ASSERT_TRUE(STORY_PRESS(k).ok);
+        kept.push_back(STORY_STATE_TEXT(STORY_SAVE()));
+        frames.push_back(frame_hash());
+    }
+    for (size_t i : {size_t(12), size_t(3), size_t(9), size_t(0), size_t(5)}) {
+        ASSERT_TRUE(STORY_OPEN(folder, STORY_FRAMES).ok);
+        ASSERT_TRUE(STORY_PRESS("n").ok);  // somewhere else first
+        STORY_READER_STATE state;
+        std::string why;
+        ASSERT_TRUE(STORY_STATE_FROM_TEXT(kept[i], state, why)) << why;
+        ASSERT_TRUE(STORY_RESTORE(state).ok);
+        EXPECT_EQ(frame_hash(), frames[i]) << "after key " << i;
+        EXPECT_EQ(STORY_STATE_TEXT(STORY_SAVE()), kept[i]);
+        if (i < keys.size()) {  // and the story goes on as it did
+            ASSERT_TRUE(STORY_PRESS(keys[i]).ok);
+            EXPECT_EQ(frame_hash(), frames[i + 1]);
+        }
+    }
+    // Text that does not fit: refused, the reader stays where they are.
+    const std::string good = kept[4];
+    const std::string place = STORY_STATE_TEXT(STORY_SAVE());
+    STORY_READER_STATE state;
+    std::string why;
+    for (const std::string& bad : {std::string(), good.substr(0, good.size() - 2), good + " 1", good + "x",
+                                   std::string("brindle-reader 1 0123456789abcdef") + good.substr(33)}) {
+        EXPECT_FALSE(STORY_STATE_FROM_TEXT(bad, state, why)) << bad;
+        EXPECT_FALSE(why.empty());
+    }
+    std::string tampered = good;  // the page moved to one without a file
+    tampered.replace(34, tampered.find(' ', 34) - 34, "99");
+    EXPECT_FALSE(STORY_STATE_FROM_TEXT(tampered, state, why));
+    EXPECT_EQ(STORY_STATE_TEXT(STORY_SAVE()), place);
+    // Another story's place is another story's.
+    small_story("small");
+    ASSERT_TRUE(STORY_OPEN("small", STORY_FRAMES).ok);
+    EXPECT_FALSE(STORY_STATE_FROM_TEXT(good, state, why));
+    EXPECT_EQ(why, "it is for another story, or other pages");
+}
+
+TEST_F(Engine, AKeeperPutsTheReaderBackWhateverEndsItsScope) {
+    small_story(".");
+    ASSERT_TRUE(STORY_OPEN("", STORY_LOGIC).ok);
+    ASSERT_TRUE(STORY_PRESS("n").ok);
+    const STORY_READER_STATE before = STORY_SAVE();
+    try {
+        STORY_STATE_KEEPER keeper;
+        STORY_PRESS("k");
+        STORY_PRESS("b");
+        STORY_PRESS("\b");
+        EXPECT_NE(STORY_SAVE(), before);
+        throw std::runtime_error("a step gave up");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(STORY_SAVE(), before);
+}

@@ -21,7 +21,7 @@ std::string module_of(const fs::path& file) {
 }
 
 std::map<std::string, std::set<std::string>> module_graph() {
-    const std::vector<fs::path> include_dirs = {ROOT / "Core/Code", ROOT / "Brindle/Code"};
+    const std::vector<fs::path> include_dirs = {ROOT / "Core/Code", ROOT / "Brindle/Code", ROOT / "Brindle/Analysis"};
     const std::regex include_line(R"(^\s*#\s*include\s*"([^"]+)\")");
     std::map<std::string, std::set<std::string>> graph;
     for (const char* dir : {"Core/Code", "Brindle", "Demo/Code", "SeamlessTile"}) {
