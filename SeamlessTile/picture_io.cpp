@@ -33,14 +33,6 @@ int channels_of(const IMAGE* img, PngKind kind) {
 }
 }  // namespace
 
-IMAGE* new_picture(int64_t w, int64_t h) {
-    IMAGE* img = image_alloc(w, h);
-    if (img)
-        for (uint32_t y = 0; y < img->HEIGHT; ++y)
-            std::memset(image_row(img, y) + img->WIDTH, 0, img->PITCH - img->WIDTH * 4);
-    return img;
-}
-
 bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::string& why) {
     // Not blocking: a FIFO would otherwise wait here for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "picture_io.h"
+#include "picture.h"
 
 namespace {
 uint32_t big_endian(const unsigned char* p) {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "picture_io.h"
+#include "picture.h"
 
 // The path is star-shaped around the middle, where the shifted copy's own
 // seams cross: one radius on each of N rays. Along each ray the band runs
