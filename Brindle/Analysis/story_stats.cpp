@@ -39,7 +39,8 @@ int64_t words_on(const STORY_RULES& rules, const RULE_STATE& s) {
 }
 
 // The search's proof as a route: the page after each key, the words of
-// each frame. False when a key does not play as the rules say.
+// each frame. False when a key does not play as the rules say, or a frame
+// on the way ends the story.
 bool route_of(const STORY_RULES& rules, const std::vector<std::string>& keys, STATS_ROUTE& route) {
     RULE_STATE s = RULE_START(rules, true);
     route = {};
@@ -50,7 +51,7 @@ bool route_of(const STORY_RULES& rules, const std::vector<std::string>& keys, ST
         const auto k = std::find_if(here.begin(), here.end(), [&](const RULE_KEY& r) { return rules.KEY_TABLE[r.KEY] == key; });
         if (k == here.end()) return false;
         const RULE_STEP step = RULE_PRESS(rules, s, *k);
-        if (step.OUTCOME == RULE_STEP::FAULT) return false;
+        if (step.OUTCOME == RULE_STEP::FAULT || rules.BAR_FAULTS[size_t(step.NEXT.PAGE)]) return false;
         s = step.NEXT;
         route.KEYS.push_back(key);
         route.PAGES.push_back(s.PAGE);
@@ -108,7 +109,10 @@ public:
             const RULE_KEY& key = keys[top.next++];
             ++stats_.STEPS;
             RULE_STEP step = RULE_PRESS(rules_, top.state, key);
-            if (step.OUTCOME != RULE_STEP::MOVED || on_path_[size_t(step.NEXT.PAGE)]) continue;
+            // A page whose frame ends the story is no step of a route.
+            if (step.OUTCOME != RULE_STEP::MOVED || on_path_[size_t(step.NEXT.PAGE)] ||
+                rules_.BAR_FAULTS[size_t(step.NEXT.PAGE)])
+                continue;
             path_.KEYS.push_back(rules_.KEY_TABLE[key.KEY]);
             arrive(std::move(step.NEXT));
         }

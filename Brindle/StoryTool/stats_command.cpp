@@ -102,7 +102,9 @@ void print_human(const STORY_STATS& s) {
             std::printf("    shortest: %s\n", route_text(e.SHORTEST).c_str());
             std::printf("    longest:  %s\n", route_text(e.LONGEST).c_str());
         } else {
-            std::printf("    %s\n", e.REACHABLE == REACH_NO ? "no reader reaches it" : "not reached within the search's budget");
+            std::printf("    %s\n", e.REACHABLE == REACH_NO    ? "no reader reaches it"
+                                   : e.REACHABLE == REACH_YES ? "its frame ends the story: an option's condition names a page beyond it"
+                                                              : "not reached within the search's budget");
         }
     }
     if (!s.COMPLETE)
