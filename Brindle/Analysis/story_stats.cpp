@@ -153,19 +153,17 @@ private:
 
 int64_t WORD_COUNT(const std::string& text) {
     int64_t n = 0;
-    bool in_word = false, counted = false;
+    bool counted = false;
     for (unsigned char c : text) {
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            in_word = counted = false;
+            counted = false;
             continue;
         }
-        in_word = true;
         if (!counted && (std::isalnum(c) || c >= 128)) {
             ++n;
             counted = true;
         }
     }
-    (void)in_word;
     return n;
 }
 
@@ -194,7 +192,9 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64
         for (int32_t slot = 1; slot <= 4; ++slot) stats.OPTIONS += !page.OPTIONS(slot).KEY.empty();
         stats.WORDS += WORD_COUNT(page.CAPTION) + shown_words(PAGE_DESCRIPTION(page), DESCRIPTION_LINES) +
                        shown_words(OPTIONS_TEXT(page, listed), OPTION_LINES);
-        if (IS_ENDING(page)) {
+        const PAGE_END_KIND end = PAGE_END(p, reach);
+        if (end == PAGE_DEAD_END) stats.DEAD_ENDS.push_back({p, page.CAPTION});
+        if (end == PAGE_ENDING) {
             ending_of[p] = stats.ENDINGS.size();
             STATS_ENDING e;
             e.PAGE = p;

@@ -1,10 +1,7 @@
 // brindle-story play: runs play-through scripts on the story, headless, and
 // prints each failure at its script's file and line; --bless stores frames.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "commands.h"
@@ -16,8 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string plural(int64_t n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
-
 // The scripts an argument names: the file, or every .play file of a folder
 // in name order.
 bool scripts_of(const std::string& arg, std::vector<std::string>& paths, std::vector<std::string>& errors) {
@@ -39,10 +34,6 @@ bool scripts_of(const std::string& arg, std::vector<std::string>& paths, std::ve
 }
 
 int play(std::vector<std::string> args, bool bless) {
-    const char* no_color = std::getenv("NO_COLOR");
-    const bool color = isatty(STDOUT_FILENO) && !(no_color && *no_color);
-    auto paint = [&](const char* code, const std::string& s) { return color ? "\033[" + std::string(code) + "m" + s + "\033[0m" : s; };
-
     // The first argument is the story when it holds one; the scripts follow.
     std::string folder;
     if (!args.empty() && STORY_FOLDER_PROBLEM(args[0]).empty() && !fs::is_regular_file(args[0])) {
@@ -54,8 +45,7 @@ int play(std::vector<std::string> args, bool bless) {
         return EXIT_USAGE;
     }
     if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
-        std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", folder.empty() ? "." : folder.c_str(), why.c_str());
-        return EXIT_USAGE;
+        return no_story(folder, why);
     }
     std::vector<std::string> paths, errors;
     for (const std::string& a : args) scripts_of(a, paths, errors);

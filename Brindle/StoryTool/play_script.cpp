@@ -188,9 +188,24 @@ struct Way {
     }
 };
 
+// " (an ending)", " (a dead end)" or "", by the rule every command shares;
+// the search behind it is made once for the open story's pages.
+std::string end_note(int32_t p) {
+    static bool done = false;
+    static uint64_t searched = 0;
+    static STORY_END_PAGES ends;
+    if (!done || searched != STORY_IDENTITY()) {
+        ends = STORY_ENDS(STORY_REACH(1000000));
+        searched = STORY_IDENTITY();
+        done = true;
+    }
+    auto in = [p](const std::vector<int32_t>& v) { return std::find(v.begin(), v.end(), p) != v.end(); };
+    return in(ends.ENDINGS) ? " (an ending)" : in(ends.DEAD_ENDS) ? " (a dead end)" : "";
+}
+
 std::string page_label(int32_t p) {
     if (!PAGE_EXISTS(p)) return "page " + std::to_string(p) + " (no page file)";
-    return "page " + std::to_string(p) + " '" + STORY_PAGES()(p).CAPTION + "'";
+    return "page " + std::to_string(p) + " '" + STORY_PAGES()(p).CAPTION + "'" + end_note(p);
 }
 
 std::string last_press(const Press& press) {
