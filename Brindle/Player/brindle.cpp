@@ -15,18 +15,23 @@
 #include "waitkey.h"
 
 namespace {
-// The story's files: every page, font and picture, and the colour table.
-bool watch_story(const std::string& folder) {
+// Watches the files the story reads now (STORY_FILES) and its page folder
+// for new pages. Called again after every change, as the story may then
+// read other files.
+bool watch_story(const std::string& folder, bool first) {
     const std::string assets = (folder.empty() ? "." : folder) + "\\Brindle\\Assets";
+    std::vector<std::string> files;
+    for (const STORY_FILE_TYPE& f : STORY_FILES()) files.push_back(f.PATH);
     std::string error;
-    if (!watch_start({assets + "\\Pages", assets + "\\Fonts", assets + "\\Sprites"}, {assets + "\\VGA Table.seq"},
-                     {".seq", ".png"}, error)) {
+    if (!watch_start(assets, {assets + "\\Pages"}, files, {".seq"}, error)) {
         std::fprintf(stderr, "Brindle: cannot watch the story's files: %s\n", error.c_str());
         return false;
     }
-    std::printf("Brindle: watching %s/Brindle/Assets; a change reloads the story\n",
-                folder.empty() ? "." : folder.c_str());
-    std::fflush(stdout);
+    if (first) {
+        std::printf("Brindle: watching %s/Brindle/Assets; a change reloads the story\n",
+                    folder.empty() ? "." : folder.c_str());
+        std::fflush(stdout);
+    }
     return true;
 }
 
@@ -80,13 +85,14 @@ int main(int argc, char** argv) {
     std::atexit(STORY_CLOSE);
     if (STORY_OPEN(folder, STORY_PLAYER).empty) process_exit(0);
     tell_refused();
-    if (watch) watch_story(folder);
+    if (watch) watch_story(folder, true);
     const std::string files_changed = files_changed_key();
     for (;;) {
         const std::string key = WAITKEY();  // WAITKEY ends the program on Escape
-        if (watch && key == files_changed)
+        if (watch && key == files_changed) {
             reload();
-        else
+            watch_story(folder, false);
+        } else
             STORY_PRESS(key);
         tell_refused();
     }
