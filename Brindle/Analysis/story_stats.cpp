@@ -12,10 +12,8 @@
 #include "story_shape.h"
 
 namespace {
-// What the player's text layers hold: 41-column lines (the wrap width of a
-// 320-pixel layer), five lines of description, three of options.
-constexpr int64_t LINE_COLUMNS = 320 / 8 + 1;
-constexpr size_t DESCRIPTION_LINES = 40 / 8, OPTION_LINES = 24 / 8;
+// What the player's text layers hold: the description's lines, the options'.
+constexpr size_t DESCRIPTION_LINES = LAYER_ROWS(LAYER_TEXT), OPTION_LINES = LAYER_ROWS(LAYER_OPTIONS);
 
 bool has_file(int32_t p) {
     return PAGE_HAS_FILE(PAGES, p);
@@ -23,7 +21,7 @@ bool has_file(int32_t p) {
 
 int64_t shown_words(const std::string& text, size_t lines) {
     int64_t n = 0;
-    for (const std::string& line : WRAP_LINES(text, LINE_COLUMNS, lines)) n += WORD_COUNT(line);
+    for (const std::string& line : WRAP_LINES(text, TEXT_COLUMNS, lines)) n += WORD_COUNT(line);
     return n;
 }
 

@@ -26,12 +26,11 @@
 
 namespace {
 // What the player's layers measure (the composition, the frame, the text).
-constexpr int COMPOSITION_W = 320, COMPOSITION_H = 240;
-constexpr int FRAME_W = 144, FRAME_H = 96;
-constexpr int TITLE_H = 24, TEXT_H = 40, OPTIONS_H = 24;
-constexpr int BAR_COLUMNS = 320 / 8 + 1;  // WRAP_LINES' W for a 320-pixel layer
-constexpr int TEXT_ROWS = TEXT_H / 8, OPTION_ROWS = OPTIONS_H / 8;
-constexpr int FIGURE_H = 32;
+constexpr int COMPOSITION_W = LAYER_SIZES[LAYER_COMPOSITION].W, COMPOSITION_H = LAYER_SIZES[LAYER_COMPOSITION].H;
+constexpr int FRAME_W = LAYER_SIZES[LAYER_FRAME].W, FRAME_H = LAYER_SIZES[LAYER_FRAME].H;
+constexpr int TITLE_H = LAYER_SIZES[LAYER_TITLE].H, TEXT_H = LAYER_SIZES[LAYER_TEXT].H,
+              OPTIONS_H = LAYER_SIZES[LAYER_OPTIONS].H;
+constexpr int TEXT_ROWS = LAYER_ROWS(LAYER_TEXT), OPTION_ROWS = LAYER_ROWS(LAYER_OPTIONS);
 
 struct Picture {
     bool exists = false, decodes = false;
@@ -214,7 +213,7 @@ void Checker::check_sources() {
                     "empty places");
         source_of_[page] = &s;
         for (const FIELD_CAUSE& c : PAGE_FILE_CAUSES(s)) {
-            add(c.D.NAME, c.D.SEVERITY, page, file, c.D.LINE, c.D.OPTION, c.D.MESSAGE);
+            add(c.NAME, c.SEVERITY, page, file, c.LINE, c.OPTION, c.MESSAGE);
             if (c.FOLDS_FROM == 0) continue;
             Cause cause{report_.DIAGNOSTICS.size() - 1, c.FOLDS_FROM, {}};
             for (const std::string& text : c.SHIFTED) {
@@ -302,7 +301,7 @@ void Checker::check_text(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src) {
         add("title-cut", "warning", p, file, line_of(src, FIELD_CAPTION), 0,
             "the title is " + std::to_string(page.CAPTION.size()) + " characters; the bar shows " +
                 std::to_string(title_room));
-    const auto lines = WRAP_LINES(PAGE_DESCRIPTION(page), BAR_COLUMNS);
+    const auto lines = WRAP_LINES(PAGE_DESCRIPTION(page), TEXT_COLUMNS);
     if (lines.size() > size_t(TEXT_ROWS))
         add("description-cut", "warning", p, file, line_of(src, FIELD_DESC, 1), 0,
             "the description wraps to " + std::to_string(lines.size()) + " lines; the text box shows " +
@@ -356,13 +355,13 @@ void Checker::check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src,
             continue;
         }
         // Placed as the scene places it: 32 pixels high, centred on its ellipse.
-        const double w = pic.w >= pic.h ? FIGURE_H : std::max(1.0, std::nearbyint(double(pic.w * FIGURE_H) / pic.h));
+        const double w = pic.w >= pic.h ? FIGURE_HEIGHT : std::max(1.0, std::nearbyint(double(pic.w * FIGURE_HEIGHT) / pic.h));
         double x0, y0;
         ENTITY_OFFSET(i, N, CLASSIFICATION, x0, y0);
         const double left = std::round(X1) + std::round((CX - x0) - w / 2),
-                     top = std::round(Y1) + std::round((CY - y0) - FIGURE_H / 2.0);
+                     top = std::round(Y1) + std::round((CY - y0) - FIGURE_HEIGHT / 2.0);
         int64_t seen = 0, all = 0;
-        for (int64_t y = int64_t(top); y < int64_t(top) + FIGURE_H; ++y) {
+        for (int64_t y = int64_t(top); y < int64_t(top) + FIGURE_HEIGHT; ++y) {
             const bool row_shown = y >= 0 && y < COMPOSITION_H && !(y >= TITLE_Y && y < TITLE_Y + TITLE_H) &&
                                    !(y >= TEXT_Y && y < TEXT_Y + TEXT_H) && y < COMPOSITION_H - OPTIONS_H;
             for (int64_t x = int64_t(left); x < int64_t(left + w); ++x, ++all)
@@ -506,7 +505,7 @@ void Checker::check_reach(int64_t max_states) {
         bool shown[5] = {};
         for (int32_t slot = 1; slot <= 4; ++slot)
             shown[slot] = r.REACHABLE != REACH_YES || reach.OPTIONS[size_t(p)][size_t(slot - 1)].AVAILABLE != REACH_NO;
-        const auto bar = WRAP_LINES(OPTIONS_TEXT(page, shown), BAR_COLUMNS);
+        const auto bar = WRAP_LINES(OPTIONS_TEXT(page, shown), TEXT_COLUMNS);
         if (bar.size() > size_t(OPTION_ROWS))
             add("options-cut", "warning", p, file, line_of(src, FIELD_KEY, 1), 0,
                 "the option bar wraps to " + std::to_string(bar.size()) + " lines; it shows " +

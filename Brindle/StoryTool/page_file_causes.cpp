@@ -99,11 +99,11 @@ FIELD_CAUSE comma_cause(const Fields& fields, size_t i, const Lines& lines) {
                              : f.FIELD == FIELD_OPTION_CAPTION ? "option " + std::to_string(f.SLOT) + "'s caption"
                                                                : "description line " + std::to_string(f.SLOT);
     FIELD_CAUSE c;
-    c.D.NAME = "comma-in-text";
-    c.D.SEVERITY = "warning";
-    c.D.LINE = f.LINE;
-    c.D.OPTION = f.FIELD == FIELD_OPTION_CAPTION ? f.SLOT : 0;
-    c.D.MESSAGE = "line " + std::to_string(f.LINE) + " holds " + count_word(held) + " fields" +
+    c.NAME = "comma-in-text";
+    c.SEVERITY = "warning";
+    c.LINE = f.LINE;
+    c.OPTION = f.FIELD == FIELD_OPTION_CAPTION ? f.SLOT : 0;
+    c.MESSAGE = "line " + std::to_string(f.LINE) + " holds " + count_word(held) + " fields" +
                   (meant > 1 ? ", not " + count_word(meant) : "") +
                   "; a comma ends a field in unquoted text: put the text in double quotes (" + what + " ends at '" +
                   tail(f.TEXT) + "', and every later field of the file is read one place on)";
@@ -137,10 +137,10 @@ bool count_cause(const Fields& fields, const Lines& lines, FIELD_CAUSE& c) {
         }
     }
     if (misread == 0) return false;
-    c.D.NAME = "figure-count";
-    c.D.SEVERITY = "warning";
-    c.D.LINE = npc.LINE;
-    c.D.MESSAGE = "line " + std::to_string(npc.LINE) + " counts " + count_word(counted) + " figure" +
+    c.NAME = "figure-count";
+    c.SEVERITY = "warning";
+    c.LINE = npc.LINE;
+    c.MESSAGE = "line " + std::to_string(npc.LINE) + " counts " + count_word(counted) + " figure" +
                   (counted == 1 ? "" : "s") + " (" + std::to_string(n) + " character" + (n == 1 ? "" : "s") + " and " +
                   std::to_string(m) + " item" + (m == 1 ? "" : "s") + "), but " + count_word(size_t(shown)) + " figure line" +
                   (shown == 1 ? " follows" : "s follow") + (shown > 0 ? " (" + lines_text(start, start + shown - 1) + ")" : "") +
@@ -207,10 +207,10 @@ std::vector<FIELD_CAUSE> PAGE_FILE_CAUSES(const PAGE_SOURCE& source) {
         for (const FIELD_READ& f : fields)
             if (f.FIELD == FIELD_DESC && f.SLOT == 4) last_line = f.LINE;
         FIELD_CAUSE c;
-        c.D.NAME = "unread-lines";
-        c.D.SEVERITY = "warning";
-        c.D.LINE = source.UNREAD_FIRST;
-        c.D.MESSAGE = source.UNREAD_FIRST == last_line
+        c.NAME = "unread-lines";
+        c.SEVERITY = "warning";
+        c.LINE = source.UNREAD_FIRST;
+        c.MESSAGE = source.UNREAD_FIRST == last_line
                           ? "what follows the last field on line " + std::to_string(last_line) +
                                 " is never read: a page ends with its fourth description line"
                           : lines_text(source.UNREAD_FIRST, source.UNREAD_LAST) +

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
 #include "story_records.h"
 
 struct FIELD_CAUSE {
-    DIAGNOSTIC D;            // NAME, SEVERITY, LINE, OPTION and MESSAGE; PAGE and FILE are the caller's
+    std::string NAME, SEVERITY;  // as the checker names its findings
+    int32_t LINE = 0, OPTION = 0;
+    std::string MESSAGE;
     int32_t FOLDS_FROM = 0;  // the file's findings from this line on follow from it; 0: none do
     std::vector<std::string> SHIFTED;  // the texts read after it, each out of its place
 };

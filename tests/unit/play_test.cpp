@@ -108,7 +108,7 @@ TEST_F(Play, AFailingLineSaysWhatWasExpectedAndWhatWasFound) {
     EXPECT_EQ(o.FAILURES[1].MESSAGE, "expected progress 1 of 3, found 2 of 3, 2 turns, grade 066.66%");
     EXPECT_TRUE(contains(o.FAILURES[2].MESSAGE, "no such option")) << o.FAILURES[2].MESSAGE;
     EXPECT_EQ(o.FAILURES[3].MESSAGE,
-              "expected page 1, found page 2 'Two' (after 's' on page 0 'Start' took its option 2); the way since "
+              "expected page 1, found page 2 'Two' (an ending) (after 's' on page 0 'Start' took its option 2); the way since "
               "line 1: 0 -n-> 1 -b-> 0 -n-> 1 -b-> 0 -s-> 2");
 }
 
