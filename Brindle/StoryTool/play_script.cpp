@@ -211,7 +211,7 @@ std::string end_note(int32_t p) {
 
 std::string page_label(int32_t p) {
     if (!PAGE_EXISTS(p)) return "page " + std::to_string(p) + " (no page file)";
-    return "page " + std::to_string(p) + " '" + STORY_PAGES()(p).CAPTION + "'" + end_note(p);
+    return "page " + std::to_string(p) + " '" + STORY_PAGES()(p).CAPTION + "'";
 }
 
 std::string last_press(const Press& press) {
@@ -540,8 +540,8 @@ struct Playing {
             way.reset(step.PAGE, step.LINE);
             return true;
         }
-        std::string m = "expected page " + std::to_string(step.PAGE) + ", found " + page_label(STORY_LOCATION()) + " (" +
-                        last_press(press) + ")";
+        std::string m = "expected page " + std::to_string(step.PAGE) + ", found " + page_label(STORY_LOCATION()) +
+                        (PAGE_EXISTS(STORY_LOCATION()) ? end_note(STORY_LOCATION()) : "") + " (" + last_press(press) + ")";
         if (way.steps.size() > 1)
             m += "; the way since " + (way.line > 0 ? "line " + std::to_string(way.line) : "the start") + ": " + way.text();
         fail(step, m);
