@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <set>
 
 #include "string_support.h"
 
@@ -67,6 +68,7 @@ uint32_t decode(const std::string& s, size_t i, size_t& n) {
 
 std::vector<NON_ASCII_CHARACTER> NON_ASCII_CHARACTERS(const std::string& text) {
     std::vector<NON_ASCII_CHARACTER> found;
+    std::set<std::string> seen;
     const bool utf8 = is_utf8(text);
     for (size_t i = 0; i < text.size();) {
         const unsigned char byte = static_cast<unsigned char>(text[i]);
@@ -87,8 +89,7 @@ std::vector<NON_ASCII_CHARACTER> NON_ASCII_CHARACTERS(const std::string& text) {
             if (byte < 0xA0) code = WINDOWS_1252[byte - 0x80];
         }
         i += n;
-        if (std::any_of(found.begin(), found.end(), [&](const NON_ASCII_CHARACTER& f) { return f.SHOWN == c.SHOWN; }))
-            continue;
+        if (!seen.insert(c.SHOWN).second) continue;
         if (code != 0) stand_in_for(code, c);
         found.push_back(c);
     }

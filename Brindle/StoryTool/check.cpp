@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "ascii_stand_ins.h"
 #include "asset_path.h"
@@ -51,11 +52,20 @@ private:
     std::map<int32_t, const PAGE_SOURCE*> source_of_;  // the file each page's text came from (the last read)
     // A mistake that shifts what the loader reads, and what it folds.
     struct Cause {
-        size_t index;       // in report_.DIAGNOSTICS
+        size_t index;  // in report_.DIAGNOSTICS
         int32_t folds_from;
-        std::set<std::string> shifted;  // texts read out of place, and the picture names among them
     };
     std::vector<Cause> causes_;
+    std::map<std::string, std::vector<size_t>> causes_in_;  // by file: its causes, in line order
+    // Each text some cause made the loader read out of place (and the picture
+    // names among them): the first cause that did.
+    std::unordered_map<std::string, size_t> shifted_by_;
+    std::map<std::string, std::string> near_names_;  // a missing picture's name: the one it likely meant
+    std::string near_name(const std::string& name, const std::vector<std::string>& candidates) {
+        const auto [it, fresh] = near_names_.emplace(name, "");
+        if (fresh) it->second = NEAR_NAME(name, candidates);
+        return it->second;
+    }
 
     void add(const std::string& name, const std::string& severity, int32_t page, const std::string& file, int32_t line,
              int32_t option, const std::string& message) {
@@ -111,10 +121,12 @@ private:
     void fold();
     // The names of the pictures in a folder of Sprites ("scene"), without ".png".
     std::vector<std::string> pictures_in(const std::string& folder) const;
-    // Every figure picture there is, as a page names it ("npc = troll"); listed once.
+    // Every figure picture there is, as a page names it ("npc = troll"), and
+    // every scene picture; listed once.
     const std::vector<std::string>& figure_names();
-    std::vector<std::string> figure_names_;
-    bool figures_listed_ = false;
+    const std::vector<std::string>& scene_names();
+    std::vector<std::string> figure_names_, scene_names_;
+    bool figures_listed_ = false, scenes_listed_ = false;
 };
 
 const Picture& Checker::picture(const std::string& path) {
@@ -175,8 +187,10 @@ std::string picture_name(const std::string& path) {
 // Every character of a text outside ASCII with what to write instead,
 // those with the same stand-in together: "“ ” as \", é as e".
 std::string non_ascii_advice(const std::vector<NON_ASCII_CHARACTER>& chars) {
+    constexpr size_t MOST = 24;  // a field of nothing else is told in part
     std::vector<std::pair<std::string, std::string>> groups;  // characters, what to write
-    for (const NON_ASCII_CHARACTER& c : chars) {
+    for (size_t i = 0; i < chars.size() && i < MOST; ++i) {
+        const NON_ASCII_CHARACTER& c = chars[i];
         std::string instead = c.STAND_IN;
         if (c.BYTE_ORDER_MARK) instead = "nothing (it is a byte-order mark: save the file without one)";
         else if (!c.HAS_STAND_IN) instead = "something else (no ASCII character says it)";
@@ -189,6 +203,7 @@ std::string non_ascii_advice(const std::vector<NON_ASCII_CHARACTER>& chars) {
     std::string list;
     for (size_t i = 0; i < groups.size(); ++i)
         list += (i == 0 ? "" : i + 1 == groups.size() ? " and " : ", ") + groups[i].first + " as " + groups[i].second;
+    if (chars.size() > MOST) list += " (and " + std::to_string(chars.size() - MOST) + " more)";
     return list;
 }
 
@@ -215,15 +230,15 @@ void Checker::check_sources() {
         for (const FIELD_CAUSE& c : PAGE_FILE_CAUSES(s)) {
             add(c.NAME, c.SEVERITY, page, file, c.LINE, c.OPTION, c.MESSAGE);
             if (c.FOLDS_FROM == 0) continue;
-            Cause cause{report_.DIAGNOSTICS.size() - 1, c.FOLDS_FROM, {}};
+            causes_in_[file].push_back(causes_.size());
             for (const std::string& text : c.SHIFTED) {
                 std::string t = text, cls, id;
                 int32_t count = 0;
-                cause.shifted.insert(t);
+                shifted_by_.emplace(t, causes_.size());
                 ENTITY_PARTS(t, cls, id, count);
-                cause.shifted.insert(id);
+                shifted_by_.emplace(id, causes_.size());
             }
-            causes_.push_back(std::move(cause));
+            causes_.push_back({report_.DIAGNOSTICS.size() - 1, c.FOLDS_FROM});
         }
         check_fields(s, page, file);
     }
@@ -343,7 +358,7 @@ void Checker::check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src,
         const Picture& pic = picture(f->PATH);
         if (told_refused(pic, f->PATH, p, file, line)) continue;
         if (!pic.exists) {
-            const std::string near = NEAR_NAME(own_class + " = " + own_id, figure_names());
+            const std::string near = near_name(own_class + " = " + own_id, figure_names());
             add("missing-figure-picture", "warning", p, file, line, 0,
                 quoted(page.ENTITY(i)) + " has no picture " + file_of_asset(f->PATH) + "; it is not drawn" +
                     (near.empty() ? "" : " (did you mean '" + near + "'?)"));
@@ -414,7 +429,7 @@ void Checker::check_page(const STORY_PAGE_TYPE& page, const std::vector<const ST
         const Picture& pic = picture(f->PATH);
         if (told_refused(pic, f->PATH, p, file, line)) continue;
         if (!pic.exists) {
-            const std::string near = NEAR_NAME(page.SPRITE, pictures_in("scene"));
+            const std::string near = near_name(page.SPRITE, scene_names());
             add("missing-scene-picture", "error", p, file, line, 0,
                 "the scene picture " + quoted(page.SPRITE) + " has no file " + file_of_asset(f->PATH) +
                     "; the reader sees an empty frame" + (near.empty() ? "" : " (did you mean '" + near + "'?)"));
@@ -434,6 +449,12 @@ std::vector<std::string> Checker::pictures_in(const std::string& folder) const {
         names.push_back(name.substr(0, name.size() - 4));
     std::sort(names.begin(), names.end());
     return names;
+}
+
+const std::vector<std::string>& Checker::scene_names() {
+    if (!scenes_listed_) scene_names_ = pictures_in("scene");
+    scenes_listed_ = true;
+    return scene_names_;
 }
 
 const std::vector<std::string>& Checker::figure_names() {
@@ -581,21 +602,17 @@ void Checker::fold() {
     // The cause a finding follows from, or -1.
     auto cause_of = [&](const DIAGNOSTIC& d) -> int64_t {
         int64_t found = -1;
-        for (size_t k = 0; k < causes_.size(); ++k) {
-            const Cause& c = causes_[k];
-            if (d.FILE != all[c.index].FILE) continue;
-            if (d.LINE == 0 && d.NAME == "dead-end") return int64_t(k);  // its options are read after any cause
-            if (d.LINE > 0 && d.LINE >= c.folds_from && (found < 0 || c.folds_from >= causes_[size_t(found)].folds_from))
-                found = int64_t(k);  // the latest cause before it
-        }
+        if (const auto in = causes_in_.find(d.FILE); in != causes_in_.end())
+            for (size_t k : in->second) {
+                if (d.LINE == 0 && d.NAME == "dead-end") return int64_t(k);  // its options are read after any cause
+                if (d.LINE > 0 && d.LINE >= causes_[k].folds_from) found = int64_t(k);  // the latest cause before it
+            }
         if (found >= 0) return found;
-        for (size_t k = 0; k < causes_.size(); ++k) {
-            const std::set<std::string>& shifted = causes_[k].shifted;
-            if ((d.NAME == "unreachable-page" && shifted.count(std::to_string(d.PAGE))) ||
-                (d.NAME == "unused-picture" && shifted.count(picture_name(d.FILE))))
-                return int64_t(k);
-        }
-        return -1;
+        const std::string key = d.NAME == "unreachable-page" ? std::to_string(d.PAGE)
+                                : d.NAME == "unused-picture"  ? picture_name(d.FILE)
+                                                              : "";
+        const auto it = key.empty() ? shifted_by_.end() : shifted_by_.find(key);
+        return it == shifted_by_.end() ? -1 : int64_t(it->second);
     };
     for (size_t i = 0; i < all.size(); ++i)
         if (owner[i] == -1 && !own.count(all[i].NAME)) owner[i] = cause_of(all[i]);

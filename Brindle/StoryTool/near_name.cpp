@@ -5,6 +5,10 @@
 #include "string_support.h"
 
 namespace {
+// Longer names are not compared: no one misspells a name that long, and the
+// comparison grows with the square of the length.
+constexpr size_t MOST_LETTERS = 64;
+
 // Edits (insert, delete, change, swap of neighbours) from a to b, or
 // `most` + 1 when it takes more.
 size_t edits(const std::string& a, const std::string& b, size_t most) {
@@ -22,7 +26,7 @@ size_t edits(const std::string& a, const std::string& b, size_t most) {
 }  // namespace
 
 std::string NEAR_NAME(const std::string& name, const std::vector<std::string>& candidates) {
-    if (name.empty() || name.size() > 256) return "";
+    if (name.empty() || name.size() > MOST_LETTERS) return "";
     if (std::find(candidates.begin(), candidates.end(), name) != candidates.end()) return "";
     const std::string lower = ascii_lower(name);
     std::string sorted = lower;
@@ -31,7 +35,7 @@ std::string NEAR_NAME(const std::string& name, const std::vector<std::string>& c
     std::string best;
     size_t best_score = most + 2;  // anagrams score most + 1
     for (const std::string& c : candidates) {
-        if (c.size() > 256) continue;
+        if (c.size() > MOST_LETTERS) continue;
         const std::string other = ascii_lower(c);
         size_t score = edits(lower, other, most);
         if (score > most) {

@@ -28,10 +28,12 @@ std::string tail(const std::string& s, size_t most = 24) {
     return s.size() > most ? "..." + s.substr(s.size() - most) : s;
 }
 
+// The texts read from field `from` on that could be a page number or a
+// picture's name (a long text is neither).
 std::vector<std::string> texts_from(const Fields& fields, size_t from) {
     std::vector<std::string> texts;
     for (size_t i = from; i < fields.size(); ++i)
-        if (!past_end(fields[i])) texts.push_back(fields[i].TEXT);
+        if (!past_end(fields[i]) && fields[i].TEXT.size() <= 255) texts.push_back(fields[i].TEXT);
     return texts;
 }
 

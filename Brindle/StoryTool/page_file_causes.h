@@ -15,7 +15,7 @@ struct FIELD_CAUSE {
     int32_t LINE = 0, OPTION = 0;
     std::string MESSAGE;
     int32_t FOLDS_FROM = 0;  // the file's findings from this line on follow from it; 0: none do
-    std::vector<std::string> SHIFTED;  // the texts read after it, each out of its place
+    std::vector<std::string> SHIFTED;  // the short texts read after it, each out of its place
 };
 
 // In line order.
