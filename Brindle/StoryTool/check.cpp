@@ -1,9 +1,8 @@
 #include "check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <unordered_map>
