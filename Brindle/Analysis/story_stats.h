@@ -1,9 +1,8 @@
 // Figures about a story: its size, its endings and the routes to them, who
 // and what appears where, and how long a play takes to read.
 //
-// An ending is a page (not page 0) whose options, as far as a key press
-// gives them, all lead back to page 0 or nowhere (to the page itself). A route is a
-// loop-free play from the start: every move an option the engine itself
+// Endings and dead ends follow the rule every command shares (story_shape.h).
+// A route is a loop-free play from the start: every move an option the engine itself
 // would choose (conditions included) from what the route has played so far,
 // no page twice. Routes are followed depth first within a budget of steps;
 // past it the figures are the best found and marked incomplete.
@@ -43,6 +42,11 @@ struct STORY_STATS {
     int32_t OPTIONS = 0;  // options with a key
     int64_t WORDS = 0;    // titles, descriptions and option captions, as far as the page shows them
     std::vector<STATS_ENDING> ENDINGS;
+    struct DEAD_END {
+        int32_t PAGE = 0;
+        std::string TITLE;
+    };
+    std::vector<DEAD_END> DEAD_ENDS;  // reachable pages no option leads away from
     bool COMPLETE = true;  // every loop-free route was followed within the budget
     int64_t STEPS = 0;     // moves tried
     int64_t ROUTES = 0;    // loop-free routes that end at an ending
