@@ -5,10 +5,8 @@
 
 #include "image.h"
 
-// The largest picture read (as the picture loader allows): 64 megapixels,
-// at most 262140 pixels a side.
-constexpr int64_t MAX_PICTURE_PIXELS = int64_t(1) << 26;
-constexpr int64_t MAX_PICTURE_SIDE = 262140;
+// The largest picture read is the picture loader's: MAX_PICTURE_SIDE and
+// MAX_PICTURE_PIXELS (image.h).
 
 // A new buffer whose pixels the caller writes (row padding zeroed); made
 // without a drawing surface, as the picture loader makes its buffers. Null

@@ -18,7 +18,6 @@ case "$mode" in
   --tests) packages+=(graphviz libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
                      emscripten chromium) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
-  "") ;;
   *) echo "usage: tools/setup.sh [--player | --tests | --fuzz]" >&2; exit 2 ;;
 esac
 sudo=""

@@ -96,7 +96,7 @@ void Search::build_guards() {
         for (const RULE_KEY& k : rules_.KEYS[p]) {
             KeyGuards g;
             SET open = ALL_STATES;  // no option taken yet
-            bool faults = !rules_.OPTIONS[p] || rules_.BAR_FAULTS[p];
+            bool faults = !rules_.OPTIONS[p];
             for (const RULE_SLOT& s : k.SLOTS) {
                 if (faults || s.TEST.KIND == RULE_TEST::FAULT) {
                     faults = true;

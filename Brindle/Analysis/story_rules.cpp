@@ -139,9 +139,7 @@ bool RULE_HOLDS(const RULE_TEST& test, const RULE_STATE& state) {
 
 RULE_STEP RULE_PRESS(const STORY_RULES& rules, const RULE_STATE& state, const RULE_KEY& key) {
     RULE_STEP out;
-    // A slot no file filled has no option to look at; a page whose bar
-    // faults ended the story as it was shown.
-    if (!rules.OPTIONS[size_t(state.PAGE)] || rules.BAR_FAULTS[size_t(state.PAGE)]) {
+    if (!rules.OPTIONS[size_t(state.PAGE)]) {  // a slot no file filled: no option to look at
         out.OUTCOME = RULE_STEP::FAULT;
         return out;
     }

@@ -58,7 +58,9 @@ struct STORY_RULES {
     std::vector<int32_t> PASSIVE;         // passive bit -> page
     std::vector<bool> OPTIONS;            // page -> has its four options (a page a file gave, or page 0's slot)
     // page -> its option bar lists an option whose condition is a FAULT:
-    // arriving there ends the story, and no key is pressed on it.
+    // the player's frame of it is the fault report. The keys of a search
+    // go on from it as the key handling alone would (the checker reports
+    // the fault at its cause); a route does not.
     std::vector<bool> BAR_FAULTS;
     std::vector<std::vector<RULE_KEY>> KEYS;   // page -> the keys worth pressing there, in order
     std::vector<std::vector<RULE_TEST>> TESTS;  // page -> slot - 1 -> its condition

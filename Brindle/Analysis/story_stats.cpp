@@ -12,10 +12,8 @@
 #include "story_shape.h"
 
 namespace {
-// What the player's text layers hold: 41-column lines (the wrap width of a
-// 320-pixel layer), five lines of description, three of options.
-constexpr int64_t LINE_COLUMNS = 320 / 8 + 1;
-constexpr size_t DESCRIPTION_LINES = 40 / 8, OPTION_LINES = 24 / 8;
+// What the player's text layers hold: the description's lines, the options'.
+constexpr size_t DESCRIPTION_LINES = LAYER_ROWS(LAYER_TEXT), OPTION_LINES = LAYER_ROWS(LAYER_OPTIONS);
 
 bool has_file(int32_t p) {
     return PAGE_HAS_FILE(PAGES, p);
@@ -23,7 +21,7 @@ bool has_file(int32_t p) {
 
 int64_t shown_words(const std::string& text, size_t lines) {
     int64_t n = 0;
-    for (const std::string& line : WRAP_LINES(text, LINE_COLUMNS, lines)) n += WORD_COUNT(line);
+    for (const std::string& line : WRAP_LINES(text, TEXT_COLUMNS, lines)) n += WORD_COUNT(line);
     return n;
 }
 
@@ -137,19 +135,17 @@ private:
 
 int64_t WORD_COUNT(const std::string& text) {
     int64_t n = 0;
-    bool in_word = false, counted = false;
+    bool counted = false;
     for (unsigned char c : text) {
         if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            in_word = counted = false;
+            counted = false;
             continue;
         }
-        in_word = true;
         if (!counted && (std::isalnum(c) || c >= 128)) {
             ++n;
             counted = true;
         }
     }
-    (void)in_word;
     return n;
 }
 
@@ -180,7 +176,9 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, const
         for (int32_t slot = 1; slot <= 4; ++slot) stats.OPTIONS += !page.OPTIONS(slot).KEY.empty();
         stats.WORDS += WORD_COUNT(page.CAPTION) + shown_words(PAGE_DESCRIPTION(page), DESCRIPTION_LINES) +
                        shown_words(OPTIONS_TEXT(page, listed), OPTION_LINES);
-        if (IS_ENDING(page)) {
+        const PAGE_END_KIND end = PAGE_END(p, reach);
+        if (end == PAGE_DEAD_END) stats.DEAD_ENDS.push_back({p, page.CAPTION});
+        if (end == PAGE_ENDING) {
             ending_of[p] = stats.ENDINGS.size();
             STATS_ENDING e;
             e.PAGE = p;

@@ -1,10 +1,9 @@
 // Figures about a story: its size, its endings and the routes to them, who
 // and what appears where, and how long a play takes to read.
 //
-// An ending is a page (not page 0) whose options, as far as a key press
-// gives them, all lead back to page 0 or nowhere (to the page itself). A
-// route is a play from the start in the reader's real states: every move a
-// key the engine itself would act on (conditions included) from what the
+// Endings and dead ends follow the rule every command shares (story_shape.h).
+// A route is a play from the start in the reader's real states: every move
+// a key the engine itself would act on (conditions included) from what the
 // route has played so far. The shortest route to an ending is the
 // reachability search's proof (fewest keys, through a hub and back if that
 // is the way). The longest is the longest loop-free one (no page twice),
@@ -46,6 +45,11 @@ struct STORY_STATS {
     int32_t OPTIONS = 0;  // options with a key
     int64_t WORDS = 0;    // titles, descriptions and option captions, as far as the page shows them
     std::vector<STATS_ENDING> ENDINGS;
+    struct DEAD_END {
+        int32_t PAGE = 0;
+        std::string TITLE;
+    };
+    std::vector<DEAD_END> DEAD_ENDS;  // reachable pages no option leads away from
     bool COMPLETE = true;  // every loop-free route was followed within the budget: the longest are the longest
     int64_t STEPS = 0;     // moves tried
     int64_t ROUTES = 0;    // loop-free routes that end at an ending

@@ -17,14 +17,6 @@
 #include "surface.h"
 
 namespace {
-// The layer sizes of a page row that every frame rebuilds; 0 x 0: the slot
-// holds no image the loop makes.
-struct SlotSize {
-    int w, h;
-};
-constexpr SlotSize REBUILT[LAYER_OUTPUT + 1] = {
-    {320, 240}, {144, 96}, {0, 0}, {0, 0}, {320, 24}, {320, 40}, {320, 24}, {320, 240}, {640, 480}};
-
 // The wallpaper and the bars' pattern the frame loop draws with.
 const std::string WALLPAPER = "background", PATTERN = "Fill";
 const std::string FONT = "mishap22.alpha";
@@ -38,11 +30,11 @@ void free_slot(IMAGE*& slot) {
 void new_slot(int32_t p, int n) {
     IMAGE*& slot = DISPOUT(p, n);
     free_slot(slot);
-    if (REBUILT[n].w == 0) return;
+    if (LAYER_SIZES[n].W == 0) return;
     // The output layer is the composition stretched over every one of its
     // pixels before anything reads it: its fill would be overwritten unseen.
-    slot = n == LAYER_OUTPUT && work_page() ? image_alloc(REBUILT[n].w, REBUILT[n].h)
-                                            : image_create(REBUILT[n].w, REBUILT[n].h, 0x00000000, 32);
+    slot = n == LAYER_OUTPUT && work_page() ? image_alloc(LAYER_SIZES[n].W, LAYER_SIZES[n].H)
+                                            : image_create(LAYER_SIZES[n].W, LAYER_SIZES[n].H, 0x00000000, 32);
     if (n == LAYER_TITLE || n == LAYER_TEXT || n == LAYER_OPTIONS) {
         need(slot);
         GFX_BUFFER_FILL(slot, 1, 1, int32_t(slot->WIDTH / 8 + 1), int32_t(slot->HEIGHT / 8 + 1), -1, 0, PATTERN);
@@ -289,7 +281,7 @@ void BRINDLE_FRAME() {
         // What no key changes on this page, kept for its later frames.
         IMAGE*& scenery = DISPOUT(p, LAYER_SCENERY);
         scenery = need(image_alloc(W7, H7));
-        std::memcpy(scenery, s7, 32 + size_t(s7->PITCH) * H7);
+        std::memcpy(scenery, s7, IMAGE_HEADER + size_t(s7->PITCH) * H7);
         if (!MADE_FROM.empty()) keep_layers(p, MADE_FROM, PAGE_OPTIONS_LINE(PAGES(p)));
     }
 

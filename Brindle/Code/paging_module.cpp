@@ -90,7 +90,8 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     if (source) in.keep_field_text();
     // Each field, noted with its line when tracing.
     auto note = [&](PAGE_FIELD field, int32_t slot) {
-        if (source) source->FIELDS.push_back({field, slot, in.field_line(), in.field_text()});
+        if (source)
+            source->FIELDS.push_back({field, slot, in.field_line(), in.field_text(), in.field_quoted(), in.field_ending()});
     };
     auto text = [&](PAGE_FIELD field, int32_t slot = 0) {
         std::string v = in.text();
@@ -150,6 +151,7 @@ void PAGE_CREATE(Array<STORY_PAGE_TYPE>& PAGE, const std::string& FILENAME) {
     }
     P.DESC.redim(1, 4);
     for (int32_t INDEX = 1; INDEX <= 4; ++INDEX) P.DESC(INDEX) = text(FIELD_DESC, INDEX);
+    if (source) in.unread_lines(source->UNREAD_FIRST, source->UNREAD_LAST);
 }
 
 void PAGE_DESTROY(Array<STORY_PAGE_TYPE>& PAGE, int32_t PAGEINDEX) {

@@ -78,7 +78,7 @@ void ENTITY_SCALE(IMAGE* SOURCE, IMAGE*& DEST) {
     ROUTINE("Scene", "ENTITY_SCALE");
     if (!SOURCE) return;
     image_destroy(DEST);
-    DEST = image_create(32, 32, 0x00000000, 32);
+    DEST = image_create(FIGURE_HEIGHT, FIGURE_HEIGHT, 0x00000000, 32);
     GFX_BUFFER_STRETCH_ASPECT(SOURCE, DEST, "height");
 }
 

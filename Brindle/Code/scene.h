@@ -22,8 +22,10 @@ void ENTITY_PARTS(std::string& SUBJECT, std::string& CLASSIFICATION, std::string
 // A new buffer holding the entry's sprite (the caller owns it), or null
 // when its file is missing or undecodable. Reads the picture file.
 IMAGE* ENTITY_SPRITE(const std::string& SUBJECT);
+// How high every figure is drawn, whatever its picture's size.
+constexpr int FIGURE_HEIGHT = 32;
 // When SOURCE is not null, DEST (destroyed if it held a buffer) becomes a
-// new 32-pixel-high copy of SOURCE, owned by the caller. SOURCE stays the caller's.
+// new FIGURE_HEIGHT-high copy of SOURCE, owned by the caller. SOURCE stays the caller's.
 void ENTITY_SCALE(IMAGE* SOURCE, IMAGE*& DEST);
 
 // The asset paths the scene reads.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "field_reader.h"
 #include "image.h"
 #include "runtime.h"
 
@@ -77,6 +78,8 @@ struct FIELD_READ {
     int32_t SLOT;
     int32_t LINE;      // from 1
     std::string TEXT;  // as written in the file (a number field's own text)
+    bool QUOTED = false;
+    FIELD_ENDING ENDING = FIELD_ENDED_BY_LINE;  // what ended it: a comma, a line end ...
 };
 
 struct PAGE_SOURCE {
@@ -85,4 +88,5 @@ struct PAGE_SOURCE {
     int64_t INDEX = 0;    // the page number its name gives
     std::string REFUSED;  // the loader's message when it skipped the file
     std::vector<FIELD_READ> FIELDS;  // in reading order
+    int32_t UNREAD_FIRST = 0, UNREAD_LAST = 0;  // lines holding text after the last field; 0: none
 };

@@ -28,6 +28,17 @@ enum LAYER_SLOT : int {
     LAYER_THUMBNAIL = 16,   // 24 x 24: the page's gallery picture
     LAYER_LAST = LAYER_THUMBNAIL,
 };
+// The size of each slot every frame makes anew; 0 x 0: the frame makes none.
+struct LAYER_SIZE {
+    int W, H;
+};
+constexpr LAYER_SIZE LAYER_SIZES[LAYER_OUTPUT + 1] = {
+    {320, 240}, {144, 96}, {0, 0}, {0, 0}, {320, 24}, {320, 40}, {320, 24}, {320, 240}, {640, 480}};
+// Text is drawn in cells of 8 x 8 pixels: a text layer's lines wrap at
+// TEXT_COLUMNS (WRAP_LINES' width, one more than the cells across) and it
+// shows as many lines as cells fit down.
+constexpr int TEXT_COLUMNS = LAYER_SIZES[LAYER_TEXT].W / 8 + 1;
+constexpr int LAYER_ROWS(int slot) { return LAYER_SIZES[slot].H / 8; }
 
 // Highest page index a story may use; a file naming a higher one is refused.
 constexpr int32_t MAX_PAGE_INDEX = 99999;

@@ -1,9 +1,6 @@
 // brindle-story check: the findings, one line each in the compiler's form
 // (file:line: severity: name: message), then a summary; or one JSON object.
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "check.h"
@@ -21,23 +18,30 @@ json keys_json(const std::vector<std::string>& keys) {
     return list;
 }
 
+json diagnostic_json(const DIAGNOSTIC& d) {
+    json j;
+    j["name"] = d.NAME;
+    j["severity"] = d.SEVERITY;
+    j["page"] = d.PAGE >= 0 ? json(d.PAGE) : json(nullptr);
+    j["file"] = d.FILE.empty() ? json(nullptr) : json(JSON_TEXT(d.FILE));
+    j["line"] = d.LINE > 0 ? json(d.LINE) : json(nullptr);
+    j["option"] = d.OPTION > 0 ? json(d.OPTION) : json(nullptr);
+    j["message"] = JSON_TEXT(d.MESSAGE);
+    json consequences = json::array();
+    for (const DIAGNOSTIC& c : d.CONSEQUENCES) consequences.push_back(diagnostic_json(c));
+    j["consequences"] = consequences;
+    return j;
+}
+
 json report_json(const CHECK_REPORT& r) {
     json out;
-    out["story"] = r.FOLDER;
+    out["story"] = JSON_TEXT(r.FOLDER);
     out["pages"] = r.PAGE_FILES.size();
     json diagnostics = json::array();
-    for (const DIAGNOSTIC& d : r.DIAGNOSTICS) {
-        json j;
-        j["name"] = d.NAME;
-        j["severity"] = d.SEVERITY;
-        j["page"] = d.PAGE >= 0 ? json(d.PAGE) : json(nullptr);
-        j["file"] = d.FILE.empty() ? json(nullptr) : json(d.FILE);
-        j["line"] = d.LINE > 0 ? json(d.LINE) : json(nullptr);
-        j["option"] = d.OPTION > 0 ? json(d.OPTION) : json(nullptr);
-        j["message"] = JSON_TEXT(d.MESSAGE);
-        diagnostics.push_back(j);
-    }
+    for (const DIAGNOSTIC& d : r.DIAGNOSTICS) diagnostics.push_back(diagnostic_json(d));
     out["diagnostics"] = diagnostics;
+    out["endings"] = r.ENDINGS;
+    out["dead_ends"] = r.DEAD_ENDS;
     json pages = json::object(), options = json::object();
     for (int32_t p : r.PAGE_FILES) {
         const REACH_PAGE& rp = r.REACH.PAGES[size_t(p)];
@@ -55,17 +59,27 @@ json report_json(const CHECK_REPORT& r) {
     return out;
 }
 
-std::string plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
+void print_diagnostic(const CHECK_REPORT& r, const DIAGNOSTIC& d, const char* indent) {
+    const char* tone = d.SEVERITY == "error" ? "1;31" : d.SEVERITY == "warning" ? "1;35" : "1;36";
+    std::printf("%s%s: %s: %s: %s\n", indent, paint("1", DIAGNOSTIC_PLACE(r, d)).c_str(), paint(tone, d.SEVERITY).c_str(),
+                d.NAME.c_str(), d.MESSAGE.c_str());
+}
 
-void print_human(const CHECK_REPORT& r) {
-    const char* no_color = std::getenv("NO_COLOR");
-    const bool color = isatty(STDOUT_FILENO) && !(no_color && *no_color);
-    auto paint = [&](const char* code, const std::string& s) { return color ? "\033[" + std::string(code) + "m" + s + "\033[0m" : s; };
+std::string page_list(const std::vector<int32_t>& pages) {
+    std::string s;
+    for (size_t i = 0; i < pages.size(); ++i) s += (i == 0 ? "" : i + 1 == pages.size() ? " and " : ", ") + std::to_string(pages[i]);
+    return s;
+}
+
+void print_human(const CHECK_REPORT& r, bool verbose) {
     for (const DIAGNOSTIC& d : r.DIAGNOSTICS) {
-        const std::string where = DIAGNOSTIC_PLACE(r, d);
-        const char* tone = d.SEVERITY == "error" ? "1;31" : d.SEVERITY == "warning" ? "1;35" : "1;36";
-        std::printf("%s: %s: %s: %s\n", paint("1", where).c_str(), paint(tone, d.SEVERITY).c_str(), d.NAME.c_str(),
-                    d.MESSAGE.c_str());
+        print_diagnostic(r, d, "");
+        if (verbose)
+            for (const DIAGNOSTIC& c : d.CONSEQUENCES) print_diagnostic(r, c, "    ");
+        else if (!d.CONSEQUENCES.empty())
+            std::printf(d.CONSEQUENCES.size() == 1 ? "    (%s follows from it: --verbose lists it)\n"
+                                                   : "    (%s follow from it: --verbose lists them)\n",
+                        plural(int64_t(d.CONSEQUENCES.size()), "more finding").c_str());
     }
     int reachable = 0;
     std::vector<int32_t> undecided;
@@ -76,8 +90,13 @@ void print_human(const CHECK_REPORT& r) {
     std::string reach = std::to_string(reachable) + " of " + std::to_string(r.PAGE_FILES.size()) + " pages reachable";
     reach += r.REACH.COMPLETE ? " (every state searched: " + STATES_TEXT(r.REACH.STATES) + ")"
                               : ", " + std::to_string(undecided.size()) + " undecided";
-    std::printf("%s, %s, %s; %s\n", plural(r.ERRORS, "error").c_str(), plural(r.WARNINGS, "warning").c_str(),
-                plural(r.NOTES, "note").c_str(), reach.c_str());
+    std::string ends = plural(int64_t(r.ENDINGS.size()), "ending");
+    if (!r.ENDINGS.empty()) ends += " (page" + std::string(r.ENDINGS.size() == 1 ? " " : "s ") + page_list(r.ENDINGS) + ")";
+    if (!r.DEAD_ENDS.empty())
+        ends += ", " + plural(int64_t(r.DEAD_ENDS.size()), "dead end") + " (page" +
+                std::string(r.DEAD_ENDS.size() == 1 ? " " : "s ") + page_list(r.DEAD_ENDS) + ")";
+    std::printf("%s, %s, %s; %s; %s\n", plural(r.ERRORS, "error").c_str(), plural(r.WARNINGS, "warning").c_str(),
+                plural(r.NOTES, "note").c_str(), reach.c_str(), ends.c_str());
     if (!r.REACH.COMPLETE) {
         // Why the search stopped, and which pages it left open: the first few by number.
         std::string open;
@@ -95,25 +114,25 @@ void print_human(const CHECK_REPORT& r) {
 void add_check_command(CLI::App& app, int& status) {
     struct Options {
         std::string folder;
-        bool json = false;
+        bool json = false, verbose = false;
         REACH_BUDGET budget;
     };
     auto options = std::make_shared<Options>();
     CLI::App* check = app.add_subcommand("check", "Find what is wrong with a story, and what a reader can reach");
     add_folder(check, options->folder);
     check->add_flag("--json", options->json, "one JSON object on standard output");
+    check->add_flag("--verbose", options->verbose, "also list, under each mistake, the findings that follow from it");
     add_search_budget(check, options->budget);
     check->callback([options, &status] {
         const CHECK_REPORT report = CHECK_STORY(options->folder, WITH_PROGRESS_LINE(options->budget));
         if (!report.PROBLEM.empty()) {
-            std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", report.FOLDER.c_str(), report.PROBLEM.c_str());
-            status = EXIT_USAGE;
+            status = no_story(report.FOLDER, report.PROBLEM);
             return;
         }
         if (options->json)
             std::printf("%s\n", JSON_DUMP(report_json(report)).c_str());
         else
-            print_human(report);
+            print_human(report, options->verbose);
         status = report.ERRORS > 0 ? EXIT_FOUND : 0;
     });
 }

@@ -2,6 +2,7 @@
 // the one the author runs leaves its exit status in `status`.
 #pragma once
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <string>
 
 #include "reach.h"
@@ -13,6 +14,7 @@ void add_stats_command(CLI::App& app, int& status);
 void add_play_command(CLI::App& app, int& status);
 void add_random_command(CLI::App& app, int& status);
 void add_web_command(CLI::App& app, int& status);
+void add_new_command(CLI::App& app, int& status);
 
 // The story folder argument every command takes: the folder that holds
 // Brindle/Assets, the current folder when none is given.
@@ -36,3 +38,13 @@ std::string STATES_TEXT(long double states);
 // Exit statuses: 0 all well, 1 something found or failed, 2 a usage error
 // or a folder that holds no story.
 constexpr int EXIT_FOUND = 1, EXIT_USAGE = 2;
+
+// What every command says alike.
+// "1 check", "3 checks".
+std::string plural(int64_t n, const char* word);
+// Says on standard error that `folder` ("" or "." the current folder) holds
+// no story, and why; returns the exit status for it.
+int no_story(const std::string& folder, const std::string& why);
+// `text` in the terminal's colour `code` ("1;31") when standard output is a
+// terminal and NO_COLOR is not set; otherwise as it is.
+std::string paint(const char* code, const std::string& text);

@@ -27,8 +27,7 @@ std::string format_of(const std::string& path) {
 int run(const Options& o) {
     const CHECK_REPORT report = CHECK_STORY(o.folder, WITH_PROGRESS_LINE(o.budget));
     if (!report.PROBLEM.empty()) {
-        std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", report.FOLDER.c_str(), report.PROBLEM.c_str());
-        return EXIT_USAGE;
+        return no_story(report.FOLDER, report.PROBLEM);
     }
     std::string format = o.format.empty() ? format_of(o.out) : o.format;
     if (format.empty()) format = "dot";

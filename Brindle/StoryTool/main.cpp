@@ -1,11 +1,12 @@
 // brindle-story: the story author's command.
-//   brindle-story check [STORY_FOLDER] [--json] [--max-seconds S] [--max-states N]
+//   brindle-story check [STORY_FOLDER] [--json] [--verbose] [--max-seconds S] [--max-states N]
 //   brindle-story render [STORY_FOLDER] --page N [--keys K] [--gallery] [--progress] -o FILE.png
 //   brindle-story graph [STORY_FOLDER] [--format dot|svg|json|mermaid] [-o FILE]
 //   brindle-story stats [STORY_FOLDER] [--json]
 //   brindle-story play [STORY_FOLDER] SCRIPT... [--bless]
 //   brindle-story random [STORY_FOLDER] --runs N --seed S [--steps M] [--least-used] [--json] [--graph FILE.svg]
 //   brindle-story web [STORY_FOLDER] -o FILE.html [--force] [--title TEXT]
+//   brindle-story new FOLDER
 // Run `brindle-story --help` for every command.
 #include <cstdio>
 #include <new>
@@ -13,7 +14,7 @@
 #include "commands.h"
 
 int main(int argc, char** argv) {
-    CLI::App app{"Tools for writing Brindle stories: check a story, render its pages, map it and count it.", "brindle-story"};
+    CLI::App app{"Tools for writing Brindle stories: start one, check it, render its pages, map it, count it and test it.", "brindle-story"};
     app.set_version_flag("--version", "brindle-story 1.0");
     app.require_subcommand(1);
     app.fallthrough(false);
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
     add_play_command(app, status);
     add_random_command(app, status);
     add_web_command(app, status);
+    add_new_command(app, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

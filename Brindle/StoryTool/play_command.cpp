@@ -1,14 +1,12 @@
 // brindle-story play: runs play-through scripts on the story, headless, and
 // prints each failure at its script's file and line; --bless stores frames.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "commands.h"
 #include "engine.h"
+#include "platform/process.h"
 #include "play_script.h"
 #include "story_shape.h"
 #include "surface.h"
@@ -16,8 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string plural(int64_t n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
-
 // The scripts an argument names: the file, or every .play file of a folder
 // in name order.
 bool scripts_of(const std::string& arg, std::vector<std::string>& paths, std::vector<std::string>& errors) {
@@ -38,11 +34,57 @@ bool scripts_of(const std::string& arg, std::vector<std::string>& paths, std::ve
     return true;
 }
 
-int play(std::vector<std::string> args, bool bless) {
-    const char* no_color = std::getenv("NO_COLOR");
-    const bool color = isatty(STDOUT_FILENO) && !(no_color && *no_color);
-    auto paint = [&](const char* code, const std::string& s) { return color ? "\033[" + std::string(code) + "m" + s + "\033[0m" : s; };
+// Reads every script the arguments name; false (each mistake said on
+// standard error) when any has one.
+bool read_scripts(const std::vector<std::string>& args, std::vector<PLAY_SCRIPT>& scripts) {
+    std::vector<std::string> paths, errors;
+    for (const std::string& a : args) scripts_of(a, paths, errors);
+    for (const std::string& p : paths) {
+        PLAY_SCRIPT s;
+        if (PLAY_READ(p, s, errors)) scripts.push_back(std::move(s));
+    }
+    if (errors.empty()) return true;
+    for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
+    std::fprintf(stderr, "brindle-story play: %s; nothing was played\n", plural(int64_t(errors.size()), "script error").c_str());
+    return false;
+}
 
+// What the scripts found, added up.
+struct Totals {
+    int failed_scripts = 0;
+    int64_t checks = 0, failed_checks = 0, unchanged = 0, blessed = 0;
+};
+
+// What one script found, as the author reads it.
+void report(const PLAY_SCRIPT& script, const PLAY_OUTCOME& o, Totals& t) {
+    for (const PLAY_FAILURE& f : o.FAILURES)
+        std::printf("%s: %s\n", paint("1", script.PATH + ":" + std::to_string(f.LINE)).c_str(), f.MESSAGE.c_str());
+    for (const std::string& b : o.BLESSED) std::printf("%s: %s\n", paint("1", script.PATH).c_str(), ("wrote " + b).c_str());
+    t.checks += o.CHECKS;
+    t.failed_checks += int64_t(o.FAILURES.size());
+    t.unchanged += o.UNCHANGED;
+    t.blessed += int64_t(o.BLESSED.size());
+    if (o.FAILURES.empty()) {
+        std::printf("%s %s (%s)\n", paint("1;32", "pass").c_str(), script.PATH.c_str(), plural(o.CHECKS, "check").c_str());
+        return;
+    }
+    ++t.failed_scripts;
+    std::string note = std::to_string(o.FAILURES.size()) + " of " + plural(o.CHECKS, "check") + " failed";
+    if (o.STOPPED_AT > 0) note += ", stopped at line " + std::to_string(o.STOPPED_AT);
+    std::printf("%s %s (%s)\n", paint("1;31", "FAIL").c_str(), script.PATH.c_str(), note.c_str());
+}
+
+// Opens the story (again, after a fault) for a fresh start of a script.
+STORY_RESULT open_story(const std::string& folder, STORY_MODE mode) {
+    STORY_RESULT r = STORY_OPEN(folder, mode);
+    // Without page 0 the player's first frame is its fault report; without
+    // frames the engine would only meet it at the first key.
+    if (r.ok && !PAGE_EXISTS(0)) r = {false, false, false, 0, "there is no page 0, where every reader starts"};
+    if (!r.ok) std::fprintf(stderr, "brindle-story play: the story cannot start: %s\n", native_path(r.message).c_str());
+    return r;
+}
+
+int play(std::vector<std::string> args, bool bless) {
     // The first argument is the story when it holds one; the scripts follow.
     std::string folder;
     if (!args.empty() && STORY_FOLDER_PROBLEM(args[0]).empty() && !fs::is_regular_file(args[0])) {
@@ -53,22 +95,9 @@ int play(std::vector<std::string> args, bool bless) {
         std::fprintf(stderr, "brindle-story play: name at least one script (a .play file, or a folder of them)\n");
         return EXIT_USAGE;
     }
-    if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
-        std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", folder.empty() ? "." : folder.c_str(), why.c_str());
-        return EXIT_USAGE;
-    }
-    std::vector<std::string> paths, errors;
-    for (const std::string& a : args) scripts_of(a, paths, errors);
+    if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) return no_story(folder, why);
     std::vector<PLAY_SCRIPT> scripts;
-    for (const std::string& p : paths) {
-        PLAY_SCRIPT s;
-        if (PLAY_READ(p, s, errors)) scripts.push_back(std::move(s));
-    }
-    if (!errors.empty()) {
-        for (const std::string& e : errors) std::fprintf(stderr, "%s\n", e.c_str());
-        std::fprintf(stderr, "brindle-story play: %s; nothing was played\n", plural(int64_t(errors.size()), "script error").c_str());
-        return EXIT_USAGE;
-    }
+    if (!read_scripts(args, scripts)) return EXIT_USAGE;
 
     // Frames only when some script compares one: without them a key costs far less.
     const bool frames = PLAY_NEEDS_FRAMES(scripts);
@@ -80,53 +109,30 @@ int play(std::vector<std::string> args, bool bless) {
     struct Closer {
         ~Closer() { STORY_CLOSE(); }
     } closer;
-    auto open = [&]() -> STORY_RESULT {
-        STORY_RESULT r = STORY_OPEN(folder, mode);
-        // Without page 0 the player's first frame is its fault report; without
-        // frames the engine would only meet it at the first key.
-        if (r.ok && !PAGE_EXISTS(0)) r = {false, false, false, 0, "there is no page 0, where every reader starts"};
-        if (!r.ok) std::fprintf(stderr, "brindle-story play: the story cannot start: %s\n", r.message.c_str());
-        return r;
-    };
-    if (const STORY_RESULT r = open(); !r.ok) return r.empty ? EXIT_USAGE : EXIT_FOUND;
-    for (const std::string& m : STORY_MESSAGES()) std::fprintf(stderr, "the story's loader says: %s\n", m.c_str());
+    if (const STORY_RESULT r = open_story(folder, mode); !r.ok) return r.empty ? EXIT_USAGE : EXIT_FOUND;
+    for (const std::string& m : STORY_MESSAGES())
+        std::fprintf(stderr, "the story's loader says: %s\n", native_path(m).c_str());
 
-    int failed_scripts = 0;
-    int64_t checks = 0, failed_checks = 0, unchanged = 0;
-    std::vector<std::string> blessed;
+    Totals t;
     bool fresh = true;  // the story stands at a fresh start
     for (const PLAY_SCRIPT& script : scripts) {
         // Each script starts afresh; after a fault the story is opened again.
-        if (!fresh && !STORY_RESTART().ok && !open().ok) return EXIT_FOUND;
+        if (!fresh && !STORY_RESTART().ok && !open_story(folder, mode).ok) return EXIT_FOUND;
         const PLAY_OUTCOME o = PLAY_RUN(script, bless);
         fresh = false;
         if (o.FAULTED) {
-            if (!open().ok) return EXIT_FOUND;
+            if (!open_story(folder, mode).ok) return EXIT_FOUND;
             fresh = true;
         }
-        for (const PLAY_FAILURE& f : o.FAILURES)
-            std::printf("%s: %s\n", paint("1", script.PATH + ":" + std::to_string(f.LINE)).c_str(), f.MESSAGE.c_str());
-        for (const std::string& b : o.BLESSED) std::printf("%s: %s\n", paint("1", script.PATH).c_str(), ("wrote " + b).c_str());
-        checks += o.CHECKS;
-        failed_checks += int64_t(o.FAILURES.size());
-        unchanged += o.UNCHANGED;
-        blessed.insert(blessed.end(), o.BLESSED.begin(), o.BLESSED.end());
-        if (o.FAILURES.empty()) {
-            std::printf("%s %s (%s)\n", paint("1;32", "pass").c_str(), script.PATH.c_str(), plural(o.CHECKS, "check").c_str());
-        } else {
-            ++failed_scripts;
-            std::string note = std::to_string(o.FAILURES.size()) + " of " + plural(o.CHECKS, "check") + " failed";
-            if (o.STOPPED_AT > 0) note += ", stopped at line " + std::to_string(o.STOPPED_AT);
-            std::printf("%s %s (%s)\n", paint("1;31", "FAIL").c_str(), script.PATH.c_str(), note.c_str());
-        }
+        report(script, o, t);
     }
-    std::string summary = plural(int64_t(scripts.size()), "script") + ", " + plural(checks, "check") + ": ";
-    summary += failed_scripts == 0 ? "all passed"
-                                   : std::to_string(failed_scripts) + " of " + plural(int64_t(scripts.size()), "script") +
-                                         " failed (" + plural(failed_checks, "failure") + ")";
-    if (bless) summary += "; " + plural(int64_t(blessed.size()), "frame") + " written, " + std::to_string(unchanged) + " unchanged";
+    std::string summary = plural(int64_t(scripts.size()), "script") + ", " + plural(t.checks, "check") + ": ";
+    summary += t.failed_scripts == 0 ? "all passed"
+                                     : std::to_string(t.failed_scripts) + " of " + plural(int64_t(scripts.size()), "script") +
+                                           " failed (" + plural(t.failed_checks, "failure") + ")";
+    if (bless) summary += "; " + plural(t.blessed, "frame") + " written, " + std::to_string(t.unchanged) + " unchanged";
     std::printf("%s\n", summary.c_str());
-    return failed_scripts == 0 ? 0 : EXIT_FOUND;
+    return t.failed_scripts == 0 ? 0 : EXIT_FOUND;
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "play_script.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -110,8 +111,9 @@ std::string parse_line(const std::string& line, PLAY_STEP& step) {
         const std::string lower = ascii_lower(step.FRAME);
         if (lower.size() < 5 || lower.compare(lower.size() - 4, 4, ".png") != 0)
             return "a stored frame is a PNG file: its name ends in .png";
-        if (lower.size() >= 8 && lower.compare(lower.size() - 8, 8, ".got.png") == 0)
-            return "names ending in .got.png are kept for the frames a failing run writes";
+        for (const char* kept : {".got.png", ".diff.png"})
+            if (lower.size() >= std::strlen(kept) && lower.compare(lower.size() - std::strlen(kept), std::strlen(kept), kept) == 0)
+                return std::string("names ending in ") + kept + " are kept for the frames a failing run writes";
         if (w.size() == 7) {
             if (ascii_lower(w[2]) != "at") return "write 'frame NAME.png at X Y WIDTH HEIGHT'";
             step.RECT = true;
@@ -191,6 +193,21 @@ struct Way {
         return s;
     }
 };
+
+// " (an ending)", " (a dead end)" or "", by the rule every command shares;
+// the search behind it is made once for the open story's pages.
+std::string end_note(int32_t p) {
+    static bool done = false;
+    static uint64_t searched = 0;
+    static STORY_END_PAGES ends;
+    if (!done || searched != STORY_IDENTITY()) {
+        ends = STORY_ENDS(STORY_REACH(1000000));
+        searched = STORY_IDENTITY();
+        done = true;
+    }
+    auto in = [p](const std::vector<int32_t>& v) { return std::find(v.begin(), v.end(), p) != v.end(); };
+    return in(ends.ENDINGS) ? " (an ending)" : in(ends.DEAD_ENDS) ? " (a dead end)" : "";
+}
 
 std::string page_label(int32_t p) {
     if (!PAGE_EXISTS(p)) return "page " + std::to_string(p) + " (no page file)";
@@ -310,6 +327,21 @@ bool write_png(IMAGE* img, const PLAY_SCRIPT& script, const std::string& path, s
     return false;
 }
 
+// The stored frame dimmed to five sixteenths, with every pixel the frame got
+// differently in bright magenta: where the differences are, at a glance.
+IMAGE* difference(IMAGE* stored, IMAGE* got) {
+    IMAGE* diff = image_create(int(got->WIDTH), int(got->HEIGHT), 0, 32);
+    if (!diff) return nullptr;
+    for (uint32_t y = 0; y < got->HEIGHT; ++y) {
+        const uint32_t* a = image_row(stored, y);
+        const uint32_t* b = image_row(got, y);
+        uint32_t* d = image_row(diff, y);
+        for (uint32_t x = 0; x < got->WIDTH; ++x)
+            d[x] = ((a[x] ^ b[x]) & 0xFFFFFFu) != 0 ? 0xFFFF00FFu : 0xFF000000u | (((a[x] >> 2) & 0x3F3F3Fu) + ((a[x] >> 4) & 0x0F0F0Fu));
+    }
+    return diff;
+}
+
 std::string hex_rgb(uint32_t p) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "#%06X", p & 0xFFFFFFu);
@@ -326,7 +358,8 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
         for (int32_t x = 0; x < step.W; ++x)
             image_row(got.img, uint32_t(y))[x] = image_row(frame.img, uint32_t(step.Y + y))[step.X + x] | 0xFF000000u;
 
-    const std::string path = PLAY_FRAME_PATH(script, step.FRAME), got_path = PLAY_GOT_PATH(path);
+    const std::string path = PLAY_FRAME_PATH(script, step.FRAME), got_path = PLAY_GOT_PATH(path),
+                      diff_path = PLAY_DIFF_PATH(path);
     const std::string rect = step.RECT ? " inside (" + std::to_string(step.X) + ", " + std::to_string(step.Y) + ") " +
                                              std::to_string(step.W) + " x " + std::to_string(step.H)
                                        : "";
@@ -347,15 +380,20 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
                 x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
             }
         }
+    // What an earlier failing run left beside the stored frame goes once it is not so.
+    auto forget_failure = [&] {
+        fs::remove(got_path, ec);
+        fs::remove(diff_path, ec);
+    };
     if (same_size && differ == 0) {
-        fs::remove(got_path, ec);  // a frame left by an earlier failing run
+        forget_failure();
         if (bless) ++outcome.UNCHANGED;
         return "";
     }
     std::string error;
     if (bless) {
         if (!write_png(got.img, script, path, error)) return error;
-        fs::remove(got_path, ec);
+        forget_failure();
         outcome.BLESSED.push_back(path);
         return "";
     }
@@ -377,7 +415,15 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
               "), all within (" + std::to_string(step.X + x0) + ", " + std::to_string(step.Y + y0) + ")-(" +
               std::to_string(step.X + x1) + ", " + std::to_string(step.Y + y1) + ")";
     if (!write_png(got.img, script, got_path, error)) return why + "; " + error;
-    return why + "; the frame got: " + got_path;
+    if (differ == 0) {
+        fs::remove(diff_path, ec);
+        return why + "; the frame got: " + got_path;
+    }
+    ImageHolder diff;
+    diff.img = difference(stored.img, got.img);
+    if (!diff.img || !write_png(diff.img, script, diff_path, error))
+        return why + "; the frame got: " + got_path + (diff.img ? "; " + error : "");
+    return why + "; the frame got: " + got_path + ", the differences: " + diff_path;
 }
 }  // namespace
 
@@ -426,100 +472,110 @@ std::string PLAY_FRAME_PATH(const PLAY_SCRIPT& script, const std::string& frame)
 }
 
 std::string PLAY_GOT_PATH(const std::string& stored) { return stored.substr(0, stored.size() - 4) + ".got.png"; }
+std::string PLAY_DIFF_PATH(const std::string& stored) { return stored.substr(0, stored.size() - 4) + ".diff.png"; }
 
-PLAY_OUTCOME PLAY_RUN(const PLAY_SCRIPT& script, bool bless) {
+namespace {
+// A script being played: what it has done, and how it stands.
+struct Playing {
     PLAY_OUTCOME outcome;
     Press press;
     Way way;
     int32_t ended_at = 0;  // the line whose Escape ended the story
-    auto fail = [&](const PLAY_STEP& step, const std::string& message) { outcome.FAILURES.push_back({step.LINE, message}); };
-    // A key that cannot be pressed (a fault, or the story ended) is a check that failed.
-    auto fail_step = [&](const PLAY_STEP& step, const std::string& message) {
+
+    void fail(const PLAY_STEP& step, const std::string& message) { outcome.FAILURES.push_back({step.LINE, message}); }
+    // A key that cannot be pressed (a fault, or the story ended) is a check
+    // that failed, and nothing after it runs.
+    void stop(const PLAY_STEP& step, const std::string& message, bool faulted = false) {
         ++outcome.CHECKS;
         fail(step, message);
-    };
-    for (const PLAY_STEP& step : script.STEPS) {
-        if (ended_at > 0 && step.COMMAND != PLAY_RESTART) {
-            fail_step(step, "the story was ended by Escape on line " + std::to_string(ended_at) +
-                           "; write 'restart' to begin again");
-            outcome.STOPPED_AT = step.LINE;
-            return outcome;
-        }
-        switch (step.COMMAND) {
-            case PLAY_PRESS:
-                for (size_t k = 0; k < step.KEYS.size(); ++k) {
-                    const std::string& key = step.KEYS[k];
-                    if (ended_at > 0) {
-                        fail_step(step, "the story was ended by Escape earlier on this line; " + quoted_key(key) +
-                                       " and the keys after it are never pressed");
-                        outcome.STOPPED_AT = step.LINE;
-                        return outcome;
-                    }
-                    const int32_t from = STORY_LOCATION();
-                    const int32_t slot = chosen_slot(from, key);
-                    const STORY_RESULT r = STORY_PRESS(key);
-                    if (r.ended) {
-                        ended_at = step.LINE;
-                        continue;
-                    }
-                    if (!r.ok) {
-                        std::string why = r.message;
-                        if (slot > 0) {
-                            const int32_t dest = STORY_PAGES()(from).OPTIONS(slot).DEST;
-                            if (!PAGE_EXISTS(dest))
-                                why += " (its option " + std::to_string(slot) + " leads to page " + std::to_string(dest) +
-                                       ", which has no page file)";
-                        }
-                        fail_step(step, "pressing " + quoted_key(key) + " on " + page_label(from) + " ended the story: " + why);
-                        outcome.FAULTED = true;
-                        outcome.STOPPED_AT = step.LINE;
-                        return outcome;
-                    }
-                    press = {true, from, slot, key};
-                    way.steps.push_back({key, STORY_LOCATION()});
-                }
-                break;
-            case PLAY_RESTART: {
-                const STORY_RESULT r = STORY_RESTART();
-                press = {};
-                way.reset(0, step.LINE);
-                ended_at = 0;
-                if (!r.ok) {
-                    fail_step(step, "the story could not start again: " + r.message);
-                    outcome.FAULTED = true;
-                    outcome.STOPPED_AT = step.LINE;
-                    return outcome;
-                }
-                break;
-            }
-            case PLAY_EXPECT_PAGE:
-                ++outcome.CHECKS;
-                if (STORY_LOCATION() != step.PAGE) {
-                    std::string m = "expected page " + std::to_string(step.PAGE) + ", found " +
-                                    page_label(STORY_LOCATION()) + " (" + last_press(press) + ")";
-                    if (way.steps.size() > 1)
-                        m += "; the way since " + (way.line > 0 ? "line " + std::to_string(way.line) : "the start") +
-                             ": " + way.text();
-                    fail(step, m);
-                    outcome.STOPPED_AT = step.LINE;
-                    return outcome;
-                }
-                way.reset(step.PAGE, step.LINE);
-                break;
-            case PLAY_EXPECT_OFFERED:
-            case PLAY_EXPECT_NOT_OFFERED:
-                ++outcome.CHECKS;
-                if (std::string m = check_offered(step); !m.empty()) fail(step, m);
-                break;
-            case PLAY_EXPECT_PROGRESS:
-                ++outcome.CHECKS;
-                if (std::string m = check_progress(step); !m.empty()) fail(step, m);
-                break;
-            case PLAY_FRAME:
-                ++outcome.CHECKS;
-                if (std::string m = check_frame(script, step, bless, outcome); !m.empty()) fail(step, m);
-                break;
-        }
+        outcome.FAULTED = faulted;
+        outcome.STOPPED_AT = step.LINE;
     }
-    return outcome;
+
+    // The keys of one press line, in turn; false when the script stops there.
+    bool press_keys(const PLAY_STEP& step) {
+        for (const std::string& key : step.KEYS) {
+            if (ended_at > 0) {
+                stop(step, "the story was ended by Escape earlier on this line; " + quoted_key(key) +
+                               " and the keys after it are never pressed");
+                return false;
+            }
+            const int32_t from = STORY_LOCATION();
+            const int32_t slot = chosen_slot(from, key);
+            const STORY_RESULT r = STORY_PRESS(key);
+            if (r.ended) {
+                ended_at = step.LINE;
+                continue;
+            }
+            if (!r.ok) {
+                std::string why = r.message;
+                if (slot > 0) {
+                    const int32_t dest = STORY_PAGES()(from).OPTIONS(slot).DEST;
+                    if (!PAGE_EXISTS(dest))
+                        why += " (its option " + std::to_string(slot) + " leads to page " + std::to_string(dest) +
+                               ", which has no page file)";
+                }
+                stop(step, "pressing " + quoted_key(key) + " on " + page_label(from) + " ended the story: " + why, true);
+                return false;
+            }
+            press = {true, from, slot, key};
+            way.steps.push_back({key, STORY_LOCATION()});
+        }
+        return true;
+    }
+
+    bool restart(const PLAY_STEP& step) {
+        const STORY_RESULT r = STORY_RESTART();
+        press = {};
+        way.reset(0, step.LINE);
+        ended_at = 0;
+        if (r.ok) return true;
+        stop(step, "the story could not start again: " + r.message, true);
+        return false;
+    }
+
+    bool expect_page(const PLAY_STEP& step) {
+        ++outcome.CHECKS;
+        if (STORY_LOCATION() == step.PAGE) {
+            way.reset(step.PAGE, step.LINE);
+            return true;
+        }
+        std::string m = "expected page " + std::to_string(step.PAGE) + ", found " + page_label(STORY_LOCATION()) +
+                        (PAGE_EXISTS(STORY_LOCATION()) ? end_note(STORY_LOCATION()) : "") + " (" + last_press(press) + ")";
+        if (way.steps.size() > 1)
+            m += "; the way since " + (way.line > 0 ? "line " + std::to_string(way.line) : "the start") + ": " + way.text();
+        fail(step, m);
+        outcome.STOPPED_AT = step.LINE;
+        return false;
+    }
+
+    // One step of the script; false when the script stops there.
+    bool run_step(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool bless) {
+        if (ended_at > 0 && step.COMMAND != PLAY_RESTART) {
+            stop(step, "the story was ended by Escape on line " + std::to_string(ended_at) +
+                           "; write 'restart' to begin again");
+            return false;
+        }
+        std::string m;
+        switch (step.COMMAND) {
+            case PLAY_PRESS: return press_keys(step);
+            case PLAY_RESTART: return restart(step);
+            case PLAY_EXPECT_PAGE: return expect_page(step);
+            case PLAY_EXPECT_OFFERED:
+            case PLAY_EXPECT_NOT_OFFERED: m = check_offered(step); break;
+            case PLAY_EXPECT_PROGRESS: m = check_progress(step); break;
+            case PLAY_FRAME: m = check_frame(script, step, bless, outcome); break;
+        }
+        ++outcome.CHECKS;
+        if (!m.empty()) fail(step, m);
+        return true;
+    }
+};
+}  // namespace
+
+PLAY_OUTCOME PLAY_RUN(const PLAY_SCRIPT& script, bool bless) {
+    Playing playing;
+    for (const PLAY_STEP& step : script.STEPS)
+        if (!playing.run_step(script, step, bless)) break;
+    return playing.outcome;
 }

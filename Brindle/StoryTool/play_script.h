@@ -55,10 +55,13 @@ bool PLAY_READ(const std::string& path, PLAY_SCRIPT& script, std::vector<std::st
 // Whether some step compares a frame (the story then has to compose them).
 bool PLAY_NEEDS_FRAMES(const std::vector<PLAY_SCRIPT>& scripts);
 
-// The path of a stored frame (relative to the script's folder), and of the
-// frame got when it differs: "name.png" beside "name.got.png".
+// The path of a stored frame (relative to the script's folder), and of what
+// a frame that differs leaves beside it: "name.got.png", the frame got, and
+// "name.diff.png", the stored frame dimmed with the differing pixels bright.
+// Both go when the frame matches again.
 std::string PLAY_FRAME_PATH(const PLAY_SCRIPT& script, const std::string& frame);
 std::string PLAY_GOT_PATH(const std::string& stored);
+std::string PLAY_DIFF_PATH(const std::string& stored);
 
 struct PLAY_FAILURE {
     int32_t LINE = 0;

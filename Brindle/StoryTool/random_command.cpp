@@ -17,8 +17,6 @@
 namespace {
 using json = nlohmann::ordered_json;
 
-std::string plural(int64_t n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
-
 std::string page_name(const RANDOM_REPORT& r, int32_t p) {
     for (const RANDOM_PAGE& page : r.PAGES)
         if (page.PAGE == p) return "page " + std::to_string(p) + " " + page.TITLE;
@@ -49,7 +47,10 @@ std::vector<std::string> replay_lines(const RANDOM_END& end) {
 std::string end_name(const RANDOM_REPORT& r, const RANDOM_END& end) {
     switch (end.KIND) {
         case RANDOM_ENDING: return "ending " + page_name(r, end.PAGE);
-        case RANDOM_DEAD_END: return "stuck on " + page_name(r, end.PAGE) + " (no option can be taken)";
+        case RANDOM_DEAD_END:
+            for (const RANDOM_PAGE& p : r.PAGES)
+                if (p.PAGE == end.PAGE && p.DEAD_END) return "dead end " + page_name(r, end.PAGE) + " (no option leads away)";
+            return "stuck on " + page_name(r, end.PAGE) + " (no option can be taken there then)";
         case RANDOM_FAULT: return "fault on " + page_name(r, end.PAGE);
         case RANDOM_OUT_OF_STEPS: return "out of steps (" + std::to_string(r.SETTINGS.STEPS) + ")";
     }
@@ -105,7 +106,7 @@ void print_human(const RANDOM_REPORT& r) {
     std::printf("\nPages (arrivals, the start of each run included):\n");
     for (const RANDOM_PAGE& p : r.PAGES)
         std::printf("  %*lld  %d %s%s\n", width, static_cast<long long>(p.HITS), p.PAGE, p.TITLE.c_str(),
-                    p.ENDING ? " [ending]" : "");
+                    p.ENDING ? " [ending]" : p.DEAD_END ? " [dead end]" : "");
     std::printf("\nOptions (times taken):\n");
     for (const RANDOM_OPTION& o : r.OPTIONS)
         std::printf("  %*lld  %s%s\n", width, static_cast<long long>(o.TAKEN), option_name(o).c_str(),
@@ -158,7 +159,7 @@ json report_json(const RANDOM_REPORT& r) {
     out["reach_complete"] = r.REACH_COMPLETE;
     json pages = json::array(), options = json::array(), ends = json::array(), grades = json::array();
     for (const RANDOM_PAGE& p : r.PAGES)
-        pages.push_back({{"page", p.PAGE}, {"title", JSON_TEXT(p.TITLE)}, {"hits", p.HITS}, {"ending", p.ENDING},
+        pages.push_back({{"page", p.PAGE}, {"title", JSON_TEXT(p.TITLE)}, {"hits", p.HITS}, {"ending", p.ENDING}, {"dead_end", p.DEAD_END},
                          {"reachable", verdict_json(p.REACHABLE)}, {"keys", names_json(p.PROOF)}});
     for (const RANDOM_OPTION& o : r.OPTIONS)
         options.push_back({{"page", o.PAGE}, {"slot", o.SLOT}, {"key", KEY_AS_TEXT(KEY_NAME(o.KEY))},
@@ -248,9 +249,7 @@ void add_random_command(CLI::App& app, int& status) {
     add_search_budget(command, options->settings.BUDGET);
     command->callback([options, &status] {
         if (std::string why = STORY_FOLDER_PROBLEM(options->folder); !why.empty()) {
-            std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n",
-                         options->folder.empty() ? "." : options->folder.c_str(), why.c_str());
-            status = EXIT_USAGE;
+            status = no_story(options->folder, why);
             return;
         }
         // The map needs the checker's findings; its search gives the

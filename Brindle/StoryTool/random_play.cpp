@@ -51,6 +51,58 @@ int available(const STORY_PAGE_TYPE& page, const std::array<std::string, 5>& pre
     }
     return n;
 }
+
+// What the runs have counted so far, and what they read of the story.
+struct Tally {
+    PressedKeys pressed;                          // by page and slot
+    std::vector<bool> ending;                     // by page
+    std::vector<int64_t> hits;                    // arrivals, by page
+    std::vector<std::array<int64_t, 5>> taken;    // by page and slot
+    int64_t steps = 0;
+};
+
+struct RunEnd {
+    RANDOM_END_KIND how = RANDOM_OUT_OF_STEPS;
+    int32_t where = -1;
+    std::string message;
+};
+
+// One run from a fresh start on page 0, its keys into `keys`.
+RunEnd one_run(const RANDOM_SETTINGS& settings, Pcg32& random, Tally& t, std::vector<std::string>& keys) {
+    const auto& pages = STORY_PAGES();
+    keys.clear();
+    ++t.hits[0];
+    for (int64_t step = 0;; ++step) {
+        const int32_t p = STORY_LOCATION();
+        if (step > 0 && t.ending[size_t(p)]) return {RANDOM_ENDING, p, ""};
+        if (step == settings.STEPS) return {};
+        std::array<int32_t, 4> choices{};
+        int n = 0;
+        {
+            FatalCatch catching;
+            try {
+                n = available(pages(p), t.pressed[size_t(p)], choices);
+            } catch (const FatalReport& fault) {
+                return {RANDOM_FAULT, p, fault.text};
+            }
+        }
+        if (n == 0) return {RANDOM_DEAD_END, p, ""};
+        int32_t slot = choices[0];
+        if (settings.LEAST_USED) {
+            for (int i = 1; i < n; ++i)
+                if (t.taken[size_t(p)][size_t(choices[size_t(i)])] < t.taken[size_t(p)][size_t(slot)]) slot = choices[size_t(i)];
+        } else {
+            slot = choices[random.below(uint32_t(n))];
+        }
+        const std::string& key = t.pressed[size_t(p)][size_t(slot)];
+        keys.push_back(key);
+        ++t.taken[size_t(p)][size_t(slot)];
+        ++t.steps;
+        const STORY_RESULT r = STORY_PRESS(key);
+        if (!r.ok) return {RANDOM_FAULT, p, r.message};
+        ++t.hits[size_t(STORY_LOCATION())];
+    }
+}
 }  // namespace
 
 uint64_t RANDOM_NEXT_SEED(uint64_t seed) {
@@ -84,17 +136,33 @@ RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& sett
     const int32_t last = pages.ubound();
     report.TOTAL = int32_t(pages.count());
 
-    PressedKeys pressed(size_t(last) + 1);
-    std::vector<bool> ending(size_t(last) + 1, false);
+    // What the checker proves a reader can reach: the endings, and the
+    // counts set beside it. (A search given for other pages, the files
+    // changed since, is not used.)
+    const bool fits = given && given->PAGES.size() == size_t(last) + 1;
+    const REACH_RESULT searched = fits ? REACH_RESULT{} : STORY_REACH(settings.BUDGET);
+    const REACH_RESULT& reach = fits ? *given : searched;
+    report.REACH_COMPLETE = reach.COMPLETE;
+    Tally t;
+    t.pressed.resize(size_t(last) + 1);
+    t.ending.assign(size_t(last) + 1, false);
+    t.hits.assign(size_t(last) + 1, 0);
+    t.taken.assign(size_t(last) + 1, {0, 0, 0, 0, 0});
     for (int32_t p = 0; p <= last; ++p) {
         if (!PAGE_EXISTS(p)) continue;
-        ending[size_t(p)] = IS_ENDING(pages(p));
-        for (int32_t slot = 1; slot <= 4; ++slot) pressed[size_t(p)][size_t(slot)] = PRESSED_KEY(pages(p).OPTIONS(slot).KEY);
+        for (int32_t slot = 1; slot <= 4; ++slot) t.pressed[size_t(p)][size_t(slot)] = PRESSED_KEY(pages(p).OPTIONS(slot).KEY);
     }
-    std::vector<int64_t> hits(size_t(last) + 1, 0);
-    std::vector<std::array<int64_t, 5>> taken(size_t(last) + 1, {0, 0, 0, 0, 0});
     std::map<std::pair<int, int32_t>, RANDOM_END> ends;  // (kind, page)
-    for (int32_t p : STORY_ENDINGS()) ends[{RANDOM_ENDING, p}] = {RANDOM_ENDING, p, 0, {}, ""};
+    const STORY_END_PAGES shape = STORY_ENDS(reach);
+    for (int32_t p : shape.ENDINGS) {
+        t.ending[size_t(p)] = true;
+        ends[{RANDOM_ENDING, p}] = {RANDOM_ENDING, p, 0, {}, ""};
+    }
+    std::vector<bool> dead_end(size_t(last) + 1, false);
+    for (int32_t p : shape.DEAD_ENDS) {
+        dead_end[size_t(p)] = true;
+        ends[{RANDOM_DEAD_END, p}] = {RANDOM_DEAD_END, p, 0, {}, ""};
+    }
     std::map<std::string, int64_t> grades;
 
     uint64_t seed = settings.SEED;
@@ -105,78 +173,30 @@ RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& sett
             if (!STORY_RESTART().ok) STORY_OPEN(folder, STORY_LOGIC);
         }
         Pcg32 random(seed);
-        keys.clear();
-        ++hits[0];
-        RANDOM_END_KIND how = RANDOM_OUT_OF_STEPS;
-        int32_t where = -1;
-        std::string message;
-        for (int64_t step = 0;; ++step) {
-            const int32_t p = STORY_LOCATION();
-            if (step > 0 && ending[size_t(p)]) {
-                how = RANDOM_ENDING, where = p;
-                break;
-            }
-            if (step == settings.STEPS) break;
-            std::array<int32_t, 4> choices{};
-            int n = 0;
-            {
-                FatalCatch catching;
-                try {
-                    n = available(pages(p), pressed[size_t(p)], choices);
-                } catch (const FatalReport& fault) {
-                    how = RANDOM_FAULT, where = p, message = fault.text;
-                    break;
-                }
-            }
-            if (n == 0) {
-                how = RANDOM_DEAD_END, where = p;
-                break;
-            }
-            int32_t slot = choices[0];
-            if (settings.LEAST_USED) {
-                for (int i = 1; i < n; ++i)
-                    if (taken[size_t(p)][size_t(choices[size_t(i)])] < taken[size_t(p)][size_t(slot)]) slot = choices[size_t(i)];
-            } else {
-                slot = choices[random.below(uint32_t(n))];
-            }
-            const std::string& key = pressed[size_t(p)][size_t(slot)];
-            keys.push_back(key);
-            ++taken[size_t(p)][size_t(slot)];
-            ++report.STEPS_TAKEN;
-            const STORY_RESULT r = STORY_PRESS(key);
-            if (!r.ok) {
-                how = RANDOM_FAULT, where = p, message = r.message;
-                break;
-            }
-            ++hits[size_t(STORY_LOCATION())];
-        }
-        RANDOM_END& end = ends[{how, where}];
-        end.KIND = how;
-        end.PAGE = where;
+        const RunEnd e = one_run(settings, random, t, keys);
+        RANDOM_END& end = ends[{e.how, e.where}];
+        end.KIND = e.how;
+        end.PAGE = e.where;
         if (end.RUNS++ == 0) {
             end.FIRST = {run, seed, keys};
-            end.MESSAGE = message;
+            end.MESSAGE = e.message;
         }
         ++grades[STORY_PROGRESS().GRADE];
         if (progress) progress(run);
     }
+    report.STEPS_TAKEN = t.steps;
 
-    // The counts beside what the checker proves a reader can reach.
-    // (A search given for other pages, the files changed since, is not used.)
-    const bool fits = given && given->PAGES.size() == size_t(last) + 1;
-    const REACH_RESULT searched = fits ? REACH_RESULT{} : STORY_REACH(settings.BUDGET);
-    const REACH_RESULT& reach = fits ? *given : searched;
-    report.REACH_COMPLETE = reach.COMPLETE;
     for (int32_t p = 0; p <= last; ++p) {
         if (!PAGE_EXISTS(p)) continue;
         const STORY_PAGE_TYPE& page = pages(p);
         const REACH_PAGE& rp = reach.PAGES[size_t(p)];
-        report.PAGES.push_back({p, page.CAPTION, ending[size_t(p)], hits[size_t(p)], rp.REACHABLE, REACH_KEYS(reach, rp.PROOF)});
+        report.PAGES.push_back({p, page.CAPTION, t.ending[size_t(p)], dead_end[size_t(p)], t.hits[size_t(p)], rp.REACHABLE,
+                                REACH_KEYS(reach, rp.PROOF)});
         for (int32_t slot = 1; slot <= 4; ++slot) {
             const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
             if (o.KEY.empty()) continue;
             const REACH_OPTION& ro = reach.OPTIONS[size_t(p)][size_t(slot - 1)];
-            report.OPTIONS.push_back({p, slot, o.KEY, o.CAPTION, o.DEST, o.REQ, taken[size_t(p)][size_t(slot)], ro.TAKEN,
+            report.OPTIONS.push_back({p, slot, o.KEY, o.CAPTION, o.DEST, o.REQ, t.taken[size_t(p)][size_t(slot)], ro.TAKEN,
                                       REACH_KEYS(reach, ro.PROOF)});
         }
     }

@@ -2,9 +2,10 @@
 // options a key press takes on the page they stand on, counted page by page
 // and option by option. The same seed always gives the same report.
 //
-// A run starts afresh on page 0 and ends on arriving at an ending (a page
-// whose options lead only back to page 0, story_shape.h), after the most
-// steps allowed, on a page where no option can be taken, or at a fault. A
+// A run starts afresh on page 0 and ends on arriving at an ending (by the
+// rule every command shares, story_shape.h), after the most steps allowed,
+// stuck on a page where no option can be taken (a dead end, or a page whose
+// ways out wait on conditions), or at a fault. A
 // step is one option taken; readers choose options, so the runs never
 // press Tab or Backspace (the progress stays hidden and no visit is
 // forgotten on page 0) unless an option's own key is one of them.
@@ -50,7 +51,7 @@ struct RANDOM_END {
 struct RANDOM_PAGE {
     int32_t PAGE = 0;
     std::string TITLE;
-    bool ENDING = false;
+    bool ENDING = false, DEAD_END = false;  // by the shared rule
     int64_t HITS = 0;  // arrivals, the start of each run included
     REACH_VERDICT REACHABLE = REACH_UNDECIDED;
     std::vector<std::string> PROOF;  // when reachable: the shortest keys
@@ -73,7 +74,7 @@ struct RANDOM_REPORT {
     int32_t TOTAL = 0;    // page slots, as the grade counts them
     std::vector<RANDOM_PAGE> PAGES;      // every page a file gave, in page order
     std::vector<RANDOM_OPTION> OPTIONS;  // every option with a key, in page and slot order
-    std::vector<RANDOM_END> ENDS;        // the endings (page order, reached or not), then dead ends, faults, out of steps
+    std::vector<RANDOM_END> ENDS;        // the endings and dead ends (page order, reached or not), then faults, out of steps
     std::vector<std::pair<std::string, int64_t>> GRADES;  // the final grade ("021.73%") and its runs, lowest first
     int64_t STEPS_TAKEN = 0;             // over all runs
     bool REACH_COMPLETE = false;         // the search behind REACHABLE and CAN_BE_TAKEN visited every state

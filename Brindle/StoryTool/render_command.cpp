@@ -34,8 +34,7 @@ std::string keys_shown(const std::vector<std::string>& keys) { return keys.empty
 
 int run(const Options& o) {
     if (std::string why = STORY_FOLDER_PROBLEM(o.folder); !why.empty()) {
-        std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", o.folder.empty() ? "." : o.folder.c_str(), why.c_str());
-        return EXIT_USAGE;
+        return no_story(o.folder, why);
     }
     RENDER_REQUEST request;
     request.PAGE = o.page;

@@ -55,6 +55,9 @@ json stats_json(const STORY_STATS& s) {
     out["options"] = s.OPTIONS;
     out["words"] = s.WORDS;
     out["endings"] = endings;
+    json dead_ends = json::array();
+    for (const auto& d : s.DEAD_ENDS) dead_ends.push_back({{"page", d.PAGE}, {"title", JSON_TEXT(d.TITLE)}});
+    out["dead_ends"] = dead_ends;
     out["routes"] = {{"complete", s.COMPLETE}, {"followed", s.ROUTES}, {"steps", s.STEPS}};
     out["reach_complete"] = s.REACH.COMPLETE;
     out["reading"] = {{"words_per_minute", WORDS_PER_MINUTE},
@@ -94,8 +97,8 @@ std::string route_text(const STATS_ROUTE& r) {
 
 void print_human(const STORY_STATS& s) {
     std::printf("%d pages, %d options, %lld words\n", s.PAGES, s.OPTIONS, static_cast<long long>(s.WORDS));
-    std::printf("\n%zu ending%s (pages whose options lead only back to page 0, or nowhere):\n", s.ENDINGS.size(),
-                s.ENDINGS.size() == 1 ? "" : "s");
+    std::printf("\n%s (reachable pages whose options lead away only to page 0):\n",
+                plural(int64_t(s.ENDINGS.size()), "ending").c_str());
     for (const STATS_ENDING& e : s.ENDINGS) {
         std::printf("  %d \"%s\"\n", e.PAGE, e.TITLE.c_str());
         if (e.ROUTED) {
@@ -106,6 +109,11 @@ void print_human(const STORY_STATS& s) {
                                    : e.REACHABLE == REACH_YES ? "its frame ends the story: an option's condition names a page beyond it"
                                                               : "not reached within the search's budget");
         }
+    }
+    if (!s.DEAD_ENDS.empty()) {
+        std::printf("\n%s (reachable pages no option leads away from: the reader can only quit):\n",
+                    plural(int64_t(s.DEAD_ENDS.size()), "dead end").c_str());
+        for (const auto& d : s.DEAD_ENDS) std::printf("  %d \"%s\"\n", d.PAGE, d.TITLE.c_str());
     }
     if (!s.COMPLETE)
         std::printf("  (the longest routes are the longest found in %lld moves, where their search stopped; raise "
@@ -149,8 +157,7 @@ void add_stats_command(CLI::App& app, int& status) {
     stats->callback([o, &status] {
         const STORY_STATS s = STORY_STATISTICS(o->folder, o->max_steps, WITH_PROGRESS_LINE(o->budget));
         if (!s.PROBLEM.empty()) {
-            std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", s.FOLDER.c_str(), s.PROBLEM.c_str());
-            status = EXIT_USAGE;
+            status = no_story(s.FOLDER, s.PROBLEM);
             return;
         }
         if (o->json)

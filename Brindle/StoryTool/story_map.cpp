@@ -10,6 +10,7 @@
 #include "engine.h"
 #include "key_names.h"
 #include "platform/run_program.h"
+#include "story_shape.h"
 
 namespace {
 using json = nlohmann::ordered_json;
@@ -26,7 +27,7 @@ struct MapPage {
     int32_t PAGE = 0;
     std::string TITLE, FILE;
     REACH_VERDICT REACHABLE = REACH_NO;
-    bool DEAD_END = false;
+    bool ENDING = false, DEAD_END = false;
     std::vector<MapOption> OPTIONS;
 };
 
@@ -50,7 +51,9 @@ std::vector<MapPage> read_map(const CHECK_REPORT& report) {
         m.TITLE = page.CAPTION;
         m.FILE = file_of[p];
         if (size_t(p) < report.REACH.PAGES.size()) m.REACHABLE = report.REACH.PAGES[size_t(p)].REACHABLE;
-        for (const DIAGNOSTIC& d : report.DIAGNOSTICS) m.DEAD_END |= d.NAME == "dead-end" && d.PAGE == p;
+        const PAGE_END_KIND end = PAGE_END(p, report.REACH);
+        m.ENDING = end == PAGE_ENDING;
+        m.DEAD_END = end == PAGE_DEAD_END;
         for (int32_t slot = 1; slot <= 4; ++slot) {
             const STORY_OPTION_TYPE& o = page.OPTIONS(slot);
             // A slot the author left empty is no option.
@@ -185,6 +188,7 @@ std::string STORY_MAP_DOT(const CHECK_REPORT& report, const MAP_SHADES* shades) 
             lines.push_back("(dead end)");
             extra += ", color=\"#c0392b\", peripheries=2";
         }
+        if (m.ENDING) extra += ", shape=hexagon";
         dot << "  " << node_id(m.PAGE) << " [label=" << dot_lines(lines) << ", style=\"" << style << "\", fillcolor=\""
             << fill << "\"" << extra << "];\n";
         for (const MapOption& o : m.OPTIONS)
@@ -253,7 +257,11 @@ std::string STORY_MAP_MERMAID(const CHECK_REPORT& report) {
     out << "flowchart TD\n";
     std::map<int32_t, bool> missing;
     for (const MapPage& m : map) {
-        out << "  " << node_id(m.PAGE) << "[" << text(title_lines(m)) << "]\n";
+        // An ending in a shape of its own.
+        if (m.ENDING)
+            out << "  " << node_id(m.PAGE) << "{{" << text(title_lines(m)) << "}}\n";
+        else
+            out << "  " << node_id(m.PAGE) << "[" << text(title_lines(m)) << "]\n";
         for (const MapOption& o : m.OPTIONS)
             if (!o.DEST_EXISTS) missing[o.O.DEST] = true;
     }
@@ -321,6 +329,7 @@ std::string STORY_MAP_JSON(const CHECK_REPORT& report) {
                          {"title", JSON_TEXT(m.TITLE)},
                          {"file", m.FILE},
                          {"reachable", verdict(m.REACHABLE)},
+                         {"ending", m.ENDING},
                          {"dead_end", m.DEAD_END},
                          {"options", options}});
     }

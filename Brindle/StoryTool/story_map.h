@@ -1,6 +1,7 @@
 // The map of a story: one node per page (its number and title), one edge per
 // option (its key and caption; dashed and named when it has a condition),
-// unreachable pages and dead ends marked from the checker's own analysis.
+// unreachable pages and dead ends marked from the checker's own analysis,
+// endings (story_shape.h) drawn as hexagons.
 // As Graphviz DOT, SVG (laid out by Graphviz's `dot` command), Mermaid or
 // JSON.
 //

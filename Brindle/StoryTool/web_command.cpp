@@ -26,9 +26,7 @@ void add_web_command(CLI::App& app, int& status) {
     web->callback([options, &status] {
         const std::string& folder = options->folder;
         if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
-            std::fprintf(stderr, "brindle-story: no story in \"%s\": %s\n", folder.empty() ? "." : folder.c_str(),
-                         why.c_str());
-            status = EXIT_USAGE;
+            status = no_story(folder, why);
             return;
         }
         const std::string player_path = WEB_PLAYER_PATH();

@@ -32,12 +32,10 @@ int64_t round_position(double v) {
 }
 
 IMAGE* image_alloc(int64_t width, int64_t height) {
-    // Widths past this would not fit the 20-bit pitch of the picture loader;
-    // heights are held to the same bound so sizes cannot overflow.
-    constexpr int64_t MAX_SIDE = 262140;
-    if (width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) return nullptr;
+    // Heights are held to the widths' bound, so sizes cannot overflow.
+    if (width < 1 || height < 1 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE) return nullptr;
     uint64_t pitch = (uint64_t(width) * 4 + 15) & ~uint64_t(15);
-    uint64_t bytes = 32 + pitch * uint64_t(height);
+    uint64_t bytes = IMAGE_HEADER + pitch * uint64_t(height);
     void* p = std::aligned_alloc(16, size_t((bytes + 15) & ~uint64_t(15)));
     if (!p) return nullptr;
     IMAGE* img = static_cast<IMAGE*>(p);

@@ -16,6 +16,12 @@ struct IMAGE {
     uint32_t _RESERVED[3];
 };
 static_assert(sizeof(IMAGE) == 32, "the header is 32 bytes");
+constexpr size_t IMAGE_HEADER = sizeof(IMAGE);  // where the first row starts
+
+// The largest picture there is: a row must fit the loader's 20-bit pitch,
+// and decoded it takes at most 256 MB (a small file may claim far more).
+constexpr int64_t MAX_PICTURE_SIDE = 262140;
+constexpr int64_t MAX_PICTURE_PIXELS = int64_t(1) << 26;
 
 enum PutMode { PUT_COPY, PUT_ALPHA, PUT_AND, PUT_XOR };
 enum LineKind { LINE_LINE, LINE_BOX, LINE_FILLED_BOX };
@@ -37,10 +43,10 @@ IMAGE* image_create(int width, int height, uint32_t fill = DEFAULT_FILL, int bpp
 void image_destroy(IMAGE* img);
 
 inline uint32_t* image_row(IMAGE* img, uint32_t y) {
-    return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(img) + 32 + size_t(y) * img->PITCH);
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(img) + IMAGE_HEADER + size_t(y) * img->PITCH);
 }
 inline const uint32_t* image_row(const IMAGE* img, uint32_t y) {
-    return reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(img) + 32 + size_t(y) * img->PITCH);
+    return reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(img) + IMAGE_HEADER + size_t(y) * img->PITCH);
 }
 
 // Rounds a drawing position: v > 0 gives trunc(v + 0.5), else trunc(v - 0.5),

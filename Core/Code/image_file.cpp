@@ -16,11 +16,6 @@ namespace {
 // Each thread sees the reason for its own last failure.
 thread_local std::string g_last_result = "LoadImage initialized";
 
-// Widest picture whose row still fits a 20-bit pitch.
-constexpr int MAX_WIDTH = 262140;
-// Most pixels a picture may have (256 MB decoded): a small file claiming a
-// huge picture must not take all the memory there is.
-constexpr int64_t MAX_PIXELS = int64_t(1) << 26;
 
 IMAGE* decode(const unsigned char* bytes, size_t size) {
     if (size > size_t(INT_MAX)) {
@@ -36,7 +31,7 @@ IMAGE* decode(const unsigned char* bytes, size_t size) {
     }
     int w = 0, h = 0, channels = 0;
     if (stbi_info_from_memory(bytes, int(size), &w, &h, &channels) &&
-        (w > MAX_WIDTH || h > MAX_WIDTH || int64_t(w) * h > MAX_PIXELS)) {
+        (w > MAX_PICTURE_SIDE || h > MAX_PICTURE_SIDE || int64_t(w) * h > MAX_PICTURE_PIXELS)) {
         g_last_result = "Image load failed picture too large !";
         return nullptr;
     }
@@ -49,7 +44,7 @@ IMAGE* decode(const unsigned char* bytes, size_t size) {
     IMAGE* img = image_alloc(w, h);
     if (!img) {
         stbi_image_free(rgba);
-        g_last_result = w > MAX_WIDTH || h > MAX_WIDTH ? "Image load failed picture too large !"
+        g_last_result = w > MAX_PICTURE_SIDE || h > MAX_PICTURE_SIDE ? "Image load failed picture too large !"
                                                        : "Image load failed out of memory !";
         return nullptr;
     }
@@ -83,7 +78,7 @@ size_t g_cache_bytes = 0;
 std::mutex g_cache_lock;  // for g_cache and g_cache_bytes
 constexpr size_t CACHE_LIMIT = size_t(64) << 20;
 
-size_t bytes_of(const IMAGE* img) { return 32 + size_t(img->PITCH) * img->HEIGHT; }
+size_t bytes_of(const IMAGE* img) { return IMAGE_HEADER + size_t(img->PITCH) * img->HEIGHT; }
 
 IMAGE* copy_of(const IMAGE* img) {
     IMAGE* c = image_alloc(img->WIDTH, img->HEIGHT);
@@ -165,7 +160,7 @@ bool SavePNGFile(IMAGE* buffer, const char* filename, int save_alpha) {
         channels = buffer->BPP;
         packed.resize(size_t(w) * h * channels);
         for (int y = 0; y < h; ++y) {
-            const auto* row = reinterpret_cast<const unsigned char*>(buffer) + 32 + size_t(y) * buffer->PITCH;
+            const auto* row = reinterpret_cast<const unsigned char*>(buffer) + IMAGE_HEADER + size_t(y) * buffer->PITCH;
             std::copy(row, row + size_t(w) * channels, packed.begin() + ptrdiff_t(size_t(y) * w * channels));
         }
     } else if (buffer->BPP == 4) {

@@ -1,7 +1,9 @@
 // The drawing surface: a 640 x 480 window with 16 pages of 32-bit pixels,
-// console text, a 16-key ring and waiting. One interface, two backends
-// (platform/surface_sdl.cpp for the programs, platform/surface_headless.cpp
-// for unit tests), chosen at link time.
+// console text, a 16-key ring and waiting. One interface, three backends,
+// chosen at link time: platform/surface_sdl.cpp (the window of the desktop
+// programs), platform/surface_headless.cpp (pages in memory, for the
+// author's command and the tests) and platform/surface_web.cpp (the web
+// player's canvas).
 #pragma once
 #include <cstdint>
 #include <string>

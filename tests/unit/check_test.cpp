@@ -2,6 +2,7 @@
 // reachability proven with the shortest keys.
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 
 #include "../fixtures/reach_story.h"
 #include "check.h"
@@ -37,8 +38,9 @@ TEST_F(Checker, NamesEachCommonMistakeAtItsFileAndLine) {
     write(P + "1 gate.seq", "The Gate, at Dawn\n0,0,village\nb,0,0,Back\n,,,\n,,,\n,,,\nA gate.\n");  // comma in the title
     write(P + "2 meadow.seq",
           "Meadow\n1,0,medow\nnpc = foxx\nb,0,0,Back\nf,4,0,Field\nr,5,0,River\nt,6,0,Tower\nGrass.\n");  // two misspellings
-    // The tower has no way out, so "only after the tower" never holds.
-    write(P + "3 woods.seq", "Woods\n0,0,forest\nn ,0,0,Back\nk,0,6,Knock\nc,0,9,Cave\n,,,\nTrees.\n");
+    // The tower has no way out, so "only after the tower" never holds; the
+    // cave's key, listed nowhere, names a page beyond the story.
+    write(P + "3 woods.seq", "Woods\n0,0,forest\nn ,0,0,Back\nk,0,6,Knock\nc,0,9,\n,,,\nTrees.\n");
     write(P + "4 field.seq", "Field\n0,0,meadow\nb,0,0,Back\n,,,\nA wide field.\n");  // two option lines missing
     write(P + "5 river.seq", "River\n0,0,lake\nb,0,0,Back\n,,,\n,,,\n,,,\nA caf\xC3\xA9 by the water.\n");
     write(P + "05 bank.seq", "Bank\n0,0,lake\nb,0,0,Back\n,,,\n,,,\n,,,\nThe bank.\n");
@@ -50,7 +52,7 @@ TEST_F(Checker, NamesEachCommonMistakeAtItsFileAndLine) {
     const CHECK_REPORT r = CHECK_STORY("story", 1000000);
     const std::string F = "story/Brindle/Assets/Pages/";
     EXPECT_TRUE(found(r, "missing-destination", F + "0 start.seq", 6)) << listing(r);
-    EXPECT_TRUE(found(r, "number-field-text", F + "1 gate.seq", 1)) << listing(r);
+    EXPECT_TRUE(found(r, "comma-in-text", F + "1 gate.seq", 1)) << listing(r);
     EXPECT_TRUE(found(r, "missing-scene-picture", F + "2 meadow.seq", 2)) << listing(r);
     EXPECT_TRUE(found(r, "missing-figure-picture", F + "2 meadow.seq", 3)) << listing(r);
     EXPECT_TRUE(found(r, "key-never-matches", F + "3 woods.seq", 3)) << listing(r);
@@ -64,6 +66,79 @@ TEST_F(Checker, NamesEachCommonMistakeAtItsFileAndLine) {
     EXPECT_TRUE(found(r, "description-cut", F + "6 tower.seq", 7)) << listing(r);
     EXPECT_TRUE(found(r, "non-ascii-text", F + "5 river.seq", 7)) << listing(r);
     EXPECT_GE(r.ERRORS, 6);
+}
+
+// One mistake each, in a story that is otherwise clean: each gives exactly
+// one error or warning, at the file and line of the cause, saying what to do.
+TEST_F(Checker, EachMistakeIsOneFindingAtItsCause) {
+    const std::string P = "story/Brindle/Assets/Pages/";
+    const std::map<std::string, std::string> clean = {
+        {"0 start", "Start\n1,0,crossroads\nnpc = fox\nn,1,0,Gate\ne,2,0,Meadow\n,,,\n,,,\nRoads meet here.\n"},
+        {"1 gate", "The Gate\n0,0,village\nb,0,0,Back\nm,2,0,Meadow\n,,,\n,,,\nA gate.\nIt creaks.\nBirds sing.\nThe sky is wide.\n"},
+        {"2 meadow", "Meadow\n0,0,meadow\nr,0,0,Start again\n,,,\n,,,\n,,,\nThe end.\n"}};
+    struct Mistake {
+        const char* page;
+        std::string text;
+        const char* name;
+        int line;
+        std::vector<std::string> says;
+    };
+    const std::string gate_end = "0,0,village\nb,0,0,Back\nm,2,0,Meadow\n,,,\n,,,\n";
+    const std::vector<Mistake> mistakes = {
+        {"1 gate", "The Gate, at Dawn\n" + gate_end + "A gate.\n", "comma-in-text", 1,
+         {"line 1 holds three fields; a comma ends a field in unquoted text: put the text in double quotes"}},
+        {"0 start", "Start\n1,0,crossroads\nnpc = fox\nn,1,0,Gate, quickly\ne,2,0,Meadow\n,,,\n,,,\nRoads.\n",
+         "comma-in-text", 4, {"line 4 holds five fields, not four", "option 1's caption ends at 'Gate'"}},
+        {"1 gate", "The Gate\n" + gate_end + "Someone came, and left.\nIt creaks.\nBirds sing.\nThe sky is wide.\n",
+         "comma-in-text", 7, {"line 7 holds two fields", "ends at 'Someone came'"}},
+        {"1 gate", "The Gate\n" + gate_end + "A gate.\nIt creaks.\nBirds sing.\nThe sky is wide.\nA fifth.\nA sixth.\n",
+         "unread-lines", 11, {"lines 11 to 12 are never read"}},
+        {"0 start", "Start\n1,0,crossroads\nnpc = fox\nnpc = fox\nn,1,0,Gate\ne,2,0,Meadow\n,,,\n,,,\nRoads.\n",
+         "figure-count", 2, {"counts one figure", "two figure lines follow (lines 3 to 4)"}},
+        {"0 start", "Start\n2,0,crossroads\nnpc = fox\nn,1,0,Gate\ne,2,0,Meadow\n,,,\n,,,\nRoads.\n", "figure-count", 2,
+         {"counts two figures", "one figure line follows (line 3): line 4 is read as a figure"}},
+        {"2 meadow", "Meadow\n0,0,meadow\nr,0,0,Start again\n,,,\n,,,\n,,,\nShe said \xE2\x80\x9Chome\xE2\x80\x9D \xE2\x80\x94 it\xE2\x80\x99s a caf\xC3\xA9.\n",
+         "non-ascii-text", 7, {"5 characters outside ASCII", "\xE2\x80\x9C \xE2\x80\x9D as \"", "\xE2\x80\x94 as -", "\xE2\x80\x99 as '", "\xC3\xA9 as e"}},
+        {"1 gate", "The Gate\n0,0,vilalge\nb,0,0,Back\nm,2,0,Meadow\n,,,\n,,,\nA gate.\n", "missing-scene-picture", 2,
+         {"(did you mean 'village'?)"}},
+        {"0 start", "Start\n1,0,crossroads\nnpc = fxo\nn,1,0,Gate\ne,2,0,Meadow\n,,,\n,,,\nRoads.\n", "missing-figure-picture", 3,
+         {"(did you mean 'npc = fox'?)"}},
+        {"0 start", "Start\n1,0,crossroads\nnpc = fox\nn,1,0,Gate\ne,2,9,Meadow\n,,,\n,,,\nRoads.\n", "missing-condition-page", 5,
+         {"beyond the story's last page (2): the story ends in a fault as soon as this page is shown"}},
+        {"2 meadow", "Meadow\n0,0,meadow\n,,,\n,,,\n,,,\n,,,\nThe end.\n", "dead-end", 0,
+         {"the reader can only quit; give an ending an option back to page 0"}},
+    };
+    auto write_story = [&](const Mistake* m) {
+        fs::remove_all("story");
+        fs::create_directories(P);
+        const fs::path A = SHIPPED_ASSETS, S = "story/Brindle/Assets/Sprites";
+        fs::copy(A / "Fonts", "story/Brindle/Assets/Fonts", fs::copy_options::recursive);
+        fs::create_directories(S / "interface");
+        fs::create_directories(S / "scene");
+        fs::create_directories(S / "npc");
+        for (const char* f : {"background.png", "interface/background.png", "scene/crossroads.png", "scene/village.png",
+                              "scene/meadow.png", "npc/fox.png"})
+            fs::copy_file(A / "Sprites" / f, S / f);
+        for (const auto& [name, text] : clean) write(P + name + ".seq", m && name == m->page ? m->text : text);
+    };
+    auto findings = [](const CHECK_REPORT& r) {
+        std::vector<const DIAGNOSTIC*> out;
+        for (const DIAGNOSTIC& d : r.DIAGNOSTICS)
+            if (d.SEVERITY != "note") out.push_back(&d);
+        return out;
+    };
+    write_story(nullptr);
+    ASSERT_TRUE(findings(CHECK_STORY("story", 100000)).empty()) << listing(CHECK_STORY("story", 100000));
+    for (const Mistake& m : mistakes) {
+        write_story(&m);
+        const CHECK_REPORT r = CHECK_STORY("story", 100000);
+        const std::vector<const DIAGNOSTIC*> f = findings(r);
+        ASSERT_EQ(f.size(), 1u) << m.name << "\n" << listing(r);
+        EXPECT_EQ(f[0]->NAME, m.name) << listing(r);
+        EXPECT_EQ(f[0]->FILE, P + m.page + ".seq") << listing(r);
+        EXPECT_EQ(f[0]->LINE, m.line) << listing(r);
+        for (const std::string& says : m.says) EXPECT_NE(f[0]->MESSAGE.find(says), std::string::npos) << f[0]->MESSAGE;
+    }
 }
 
 TEST_F(Checker, ReachabilityIsExactWithTheShortestKeys) {

@@ -50,7 +50,7 @@ TEST_F(Play, EveryBadLineIsNamedAndGoodLinesReadAsWritten) {
         "presss n\n"               // 3: no such command
         "expect page\n"            // 4: no number
         "frame a.png at 0 0 641 1\n"  // 5: outside the frame
-        "frame a.got.png\n"        // 6: the name a failing run writes
+        "frame a.diff.png\n"       // 6: a name a failing run writes
         "expect progress 3 pages\n"   // 7: not a figure
         "expect offered\n"         // 8: no key
         "press n\n";
@@ -80,6 +80,7 @@ TEST_F(Play, EveryBadLineIsNamedAndGoodLinesReadAsWritten) {
     EXPECT_EQ(good.STEPS[3].Y + good.STEPS[3].H, 480);
     EXPECT_EQ(PLAY_FRAME_PATH(parsed("press n\n", "tests/x/a.play"), "f/b.png"), "tests/x/f/b.png");
     EXPECT_EQ(PLAY_GOT_PATH("tests/x/f/b.png"), "tests/x/f/b.got.png");
+    EXPECT_EQ(PLAY_DIFF_PATH("tests/x/f/b.png"), "tests/x/f/b.diff.png");
 }
 
 TEST_F(Play, AFailingLineSaysWhatWasExpectedAndWhatWasFound) {
@@ -108,7 +109,7 @@ TEST_F(Play, AFailingLineSaysWhatWasExpectedAndWhatWasFound) {
     EXPECT_EQ(o.FAILURES[1].MESSAGE, "expected progress 1 of 3, found 2 of 3, 2 turns, grade 066.66%");
     EXPECT_TRUE(contains(o.FAILURES[2].MESSAGE, "no such option")) << o.FAILURES[2].MESSAGE;
     EXPECT_EQ(o.FAILURES[3].MESSAGE,
-              "expected page 1, found page 2 'Two' (after 's' on page 0 'Start' took its option 2); the way since "
+              "expected page 1, found page 2 'Two' (an ending) (after 's' on page 0 'Start' took its option 2); the way since "
               "line 1: 0 -n-> 1 -b-> 0 -n-> 1 -b-> 0 -s-> 2");
 }
 
@@ -174,10 +175,30 @@ TEST_F(Play, FramesAreBlessedThenComparedAndADifferenceIsPlacedAndWrittenOut) {
     ASSERT_EQ(failed_lines(o), (std::vector<int32_t>{1, 3}));
     const std::string& m = o.FAILURES[0].MESSAGE;
     EXPECT_TRUE(contains(m, "frame s/f/start.png differs: 2 of 307200 pixels, the first at (100, 50)")) << m;
-    EXPECT_TRUE(contains(m, "all within (100, 50)-(300, 200); the frame got: s/f/start.got.png")) << m;
+    EXPECT_TRUE(contains(m, "all within (100, 50)-(300, 200); the frame got: s/f/start.got.png, the differences: "
+                            "s/f/start.diff.png")) << m;
     Image got(LoadRGBAFile("s/f/start.got.png"));
     ASSERT_TRUE(got);
     EXPECT_EQ((px(got.get(), 100, 50) ^ px(start.get(), 100, 50)) & 0xFFFFFF, 0x000100u);
+    // The differences: the two pixels bright, every other the stored one dimmed.
+    Image diff(LoadRGBAFile("s/f/start.diff.png"));
+    ASSERT_TRUE(diff);
+    EXPECT_EQ(px(diff.get(), 100, 50), 0xFFFF00FFu);
+    EXPECT_EQ(px(diff.get(), 300, 200), 0xFFFF00FFu);
+    // Dimmed: each channel between a quarter and a third of the stored one.
+    int64_t dimmed = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            if ((x == 100 && y == 50) || (x == 300 && y == 200)) continue;
+            bool ok = true;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const uint32_t a = (px(start.get(), x, y) >> shift) & 0xFF, d = (px(diff.get(), x, y) >> shift) & 0xFF;
+                ok &= 3 * d <= a && 4 * d + 3 >= a;
+            }
+            dimmed += ok;
+        }
+    EXPECT_EQ(dimmed, 640 * 480 - 2);
+    EXPECT_FALSE(fs::exists("s/f/bar.diff.png"));  // a picture of another size has no differences to show
     EXPECT_TRUE(contains(o.FAILURES[1].MESSAGE, "s/f/bar.png is 10 x 10, the rectangle (8, 432) 600 x 48"))
         << o.FAILURES[1].MESSAGE;
 
@@ -186,5 +207,6 @@ TEST_F(Play, FramesAreBlessedThenComparedAndADifferenceIsPlacedAndWrittenOut) {
     o = PLAY_RUN(script, true);
     EXPECT_EQ(o.BLESSED.size(), 2u);
     EXPECT_FALSE(fs::exists("s/f/start.got.png"));
+    EXPECT_FALSE(fs::exists("s/f/start.diff.png"));
     EXPECT_FALSE(fs::exists("s/f/bar.got.png"));
 }

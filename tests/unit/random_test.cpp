@@ -125,9 +125,9 @@ TEST_F(RandomPlay, CountsAddUpAndAgreeWithTheChecker) {
 
 TEST_F(RandomPlay, RunsEndAtAnEndingADeadEndAFaultOrOutOfSteps) {
     write("Brindle/Assets/Pages/0.seq", "Start\n0,0,\na,1,0,End\nb,2,0,Loop\nc,9,0,Broken\nd,3,0,Stuck\nStart.\n");
-    write("Brindle/Assets/Pages/1.seq", "End\n0,0,\n,,,\n,,,\n,,,\n,,,\nThe end.\n");       // no option: an ending
+    write("Brindle/Assets/Pages/1.seq", "End\n0,0,\nr,0,0,Again\n,,,\n,,,\n,,,\nThe end.\n");  // back to the start: an ending
     write("Brindle/Assets/Pages/2.seq", "Loop\n0,0,\nb,2,0,Again\nq,4,4,Quit\n,,,\n,,,\nAgain.\n");  // never ends
-    write("Brindle/Assets/Pages/3.seq", "Stuck\n0,0,\nx,4,4,Out\n,,,\n,,,\n,,,\nLocked.\n");  // 4 is never played
+    write("Brindle/Assets/Pages/3.seq", "Stuck\n0,0,\nx,4,4,Out\n,,,\n,,,\n,,,\nLocked.\n");  // 4 is never played: a dead end
     write("Brindle/Assets/Pages/4.seq", "Four\n0,0,\nx,0,0,Back\n,,,\n,,,\n,,,\nNo one.\n");
     const RANDOM_REPORT r = played(".", 400, 7, 20);
     expect_counts_add_up(r);
@@ -136,8 +136,13 @@ TEST_F(RandomPlay, RunsEndAtAnEndingADeadEndAFaultOrOutOfSteps) {
     const RANDOM_END* fault = find_end(r, RANDOM_FAULT, 0);
     const RANDOM_END* steps = find_end(r, RANDOM_OUT_OF_STEPS, -1);
     ASSERT_TRUE(ending && dead && fault && steps);
+    // Page 2 never leads away either: a dead end, whose runs go on until out of steps.
     EXPECT_EQ(r.ENDS.size(), 5u);
-    const RANDOM_END* unmet = find_end(r, RANDOM_ENDING, 4);  // an ending no run reaches is listed too
+    EXPECT_TRUE(r.PAGES.at(2).DEAD_END && r.PAGES.at(3).DEAD_END);
+    EXPECT_FALSE(r.PAGES.at(4).ENDING);  // no reader reaches it: no ending
+    // With one step a run never gets stuck on page 3: the dead end is listed all the same.
+    const RANDOM_REPORT short_runs = played(".", 40, 7, 1);
+    const RANDOM_END* unmet = find_end(short_runs, RANDOM_DEAD_END, 3);
     ASSERT_TRUE(unmet);
     EXPECT_EQ(unmet->RUNS, 0);
     EXPECT_EQ(unmet->FIRST.RUN, 0);

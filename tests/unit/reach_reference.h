@@ -2,9 +2,6 @@
 // state at a time, each stepped with the engine's own key handling. Kept
 // here as the reference the set search must agree with (verdicts, proof
 // lengths and the number of states), on stories small enough for it.
-// One change from that search: on a page whose option bar faults (it lists
-// an option whose condition names a page beyond the story) the player has
-// ended with its fault report as it showed the page, so no key follows.
 #pragma once
 #include <algorithm>
 #include <array>
@@ -98,16 +95,6 @@ inline bool shows_a_page(int32_t q) {
     return q >= PAGES.lbound() && q <= PAGES.ubound() && PAGES(q).INDEX == q;
 }
 
-inline bool bar_faults(int32_t p) {
-    if (PAGES(p).OPTIONS.empty()) return false;
-    try {
-        PAGE_OPTIONS_LINE(PAGES(p));
-        return false;
-    } catch (const FatalReport&) {
-        return true;
-    }
-}
-
 // Searches the open story from a fresh start; puts the reader's state back.
 inline Verdicts explicit_reach(int64_t max_states) {
     Verdicts v;
@@ -164,7 +151,6 @@ inline Verdicts explicit_reach(int64_t max_states) {
                 } catch (const FatalReport&) {
                 }
         }
-        if (bar_faults(p)) continue;
         for (uint16_t k : search.keys_of[size_t(p)]) {
             load(search, search.state(i));
             int32_t slot = 0;

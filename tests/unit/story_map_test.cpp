@@ -47,6 +47,9 @@ TEST_F(StoryMap, NodesEdgesConditionsAndMarks) {
     EXPECT_NE(statement(dot, "p2 [").find("(dead end)"), std::string::npos) << dot;
     EXPECT_NE(statement(dot, "p4 [").find("(no reader reaches it)"), std::string::npos) << dot;
     EXPECT_EQ(statement(dot, "p1 [").find("(dead end)"), std::string::npos) << dot;
+    // Page 1 leads away only to the start: an ending, in a shape of its own.
+    EXPECT_NE(statement(dot, "p1 [").find("shape=hexagon"), std::string::npos) << dot;
+    EXPECT_EQ(statement(dot, "p0 [").find("shape=hexagon"), std::string::npos) << dot;
     EXPECT_NE(dot.find("{ rank=source; p0; }"), std::string::npos);
     // Exactly one edge per option the pages hold: 4 + 1 + 1 + 2 + 1.
     size_t edges = 0;
@@ -58,6 +61,7 @@ TEST_F(StoryMap, NodesEdgesConditionsAndMarks) {
     EXPECT_NE(mermaid.find("p0 -->|\"n: One\"| p1"), std::string::npos) << mermaid;
     EXPECT_NE(mermaid.find("class p4 unreachable"), std::string::npos) << mermaid;
     EXPECT_NE(mermaid.find("class p2 deadend"), std::string::npos) << mermaid;
+    EXPECT_NE(mermaid.find("  p1{{\"1: One\"}}"), std::string::npos) << mermaid;
 }
 
 TEST_F(StoryMap, JsonHoldsExactlyWhatTheLoaderRead) {
@@ -89,6 +93,8 @@ TEST_F(StoryMap, JsonHoldsExactlyWhatTheLoaderRead) {
     EXPECT_EQ(listed, 5u);
     EXPECT_EQ(map["pages"][4]["reachable"], false);
     EXPECT_EQ(map["pages"][2]["dead_end"], true);
+    EXPECT_EQ(map["pages"][1]["ending"], true);
+    EXPECT_EQ(map["pages"][2]["ending"], false);
     EXPECT_EQ(map["pages"][0]["options"][3]["destination_exists"], false);
     EXPECT_EQ(map["pages"][0]["file"], "Brindle/Assets/Pages/0 start.seq");
 }

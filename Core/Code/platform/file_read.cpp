@@ -299,6 +299,18 @@ bool dir_exists(const std::string& path) {
     return open_path(path, true, f);
 }
 
+bool dir_is_empty(const std::string& path) {
+    DIR* d = opendir(native_path(path).c_str());
+    if (!d) return false;
+    bool empty = true;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") empty = false;
+    }
+    closedir(d);
+    return empty;
+}
+
 bool file_identity(const std::string& path, FileIdentity& id) {
     Found f;
     if (!open_path(path, false, f)) return false;

@@ -41,6 +41,9 @@ std::vector<FILE_REFUSAL> file_refusals();
 
 // True when the path names a folder.
 bool dir_exists(const std::string& path);
+// True when the path names a folder that holds nothing at all (not even a
+// hidden entry).
+bool dir_is_empty(const std::string& path);
 // What tells one version of a file from another: a picture decoded from a
 // file is reused only while all of these stay the same.
 struct FileIdentity {

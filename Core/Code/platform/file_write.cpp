@@ -70,3 +70,24 @@ bool name_stays_inside(const std::string& name) {
     }
     return true;
 }
+
+bool dir_make(const std::string& path, std::string& error) {
+    const std::string target = native_path(path);
+    if (target.empty()) {
+        error = "cannot make a folder without a name";
+        return false;
+    }
+    // Each folder on the way, then the folder itself.
+    for (size_t end = target.find('/', 1);; end = target.find('/', end + 1)) {
+        const std::string folder = target.substr(0, end);
+        struct stat st;
+        if (!folder.empty() && mkdir(folder.c_str(), 0777) != 0) {
+            const int why = errno;
+            if (why != EEXIST || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                error = "cannot make " + folder + ": " + std::strerror(why == EEXIST ? ENOTDIR : why);
+                return false;
+            }
+        }
+        if (end == std::string::npos) return true;
+    }
+}

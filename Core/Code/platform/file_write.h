@@ -14,6 +14,11 @@
 
 bool file_write(const std::string& path, std::string_view bytes, std::string& error);
 
+// Makes the folder `path` and every missing folder on the way to it; a
+// folder already there is fine. False when something else is in the way or
+// a folder cannot be made, with `error` naming it: "cannot make FOLDER: ...".
+bool dir_make(const std::string& path, std::string& error);
+
 // True when `name` stays inside the folder it is taken in: not empty, not
 // absolute, and no "." or ".." among its parts ("/" and "\" both separate).
 bool name_stays_inside(const std::string& name);

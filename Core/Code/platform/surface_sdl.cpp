@@ -74,7 +74,7 @@ void present(const IMAGE* page) {
     SDL_Surface* ws = SDL_GetWindowSurface(g_window);
     if (!ws) return;
     SDL_ConvertPixels(int(page->WIDTH), int(page->HEIGHT), SDL_PIXELFORMAT_ARGB8888,
-                      reinterpret_cast<const uint8_t*>(page) + 32, int(page->PITCH), ws->format->format,
+                      reinterpret_cast<const uint8_t*>(page) + IMAGE_HEADER, int(page->PITCH), ws->format->format,
                       ws->pixels, ws->pitch);
     SDL_UpdateWindowSurface(g_window);
     g_shown = page;

@@ -42,7 +42,7 @@ bool backend_open(int, int) { return true; }
 void backend_close() {}
 
 void backend_present(const IMAGE* page) {
-    if (page) web_canvas_put(reinterpret_cast<const char*>(page) + 32, int(page->WIDTH), int(page->HEIGHT), int(page->PITCH));
+    if (page) web_canvas_put(reinterpret_cast<const char*>(page) + IMAGE_HEADER, int(page->WIDTH), int(page->HEIGHT), int(page->PITCH));
 }
 
 void backend_wait(int timeout_ms) {
