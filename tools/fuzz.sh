@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 tools/setup.sh --fuzz >/dev/null
 seconds=${1:-600}; shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(page_file colour_table conversions render_scroll png_memory compositing check_story)
+[ ${#targets[@]} -gt 0 ] || targets=(page_file colour_table conversions render_scroll png_memory compositing check_story play_script web_files)
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DFUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz >/dev/null
 # Scratch files of the targets go to memory when it can hold them.

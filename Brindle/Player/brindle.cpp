@@ -17,19 +17,35 @@
 #include "waitkey.h"
 
 namespace {
-// The story's files: every page, font and picture, and the colour table.
-bool watch_story(const std::string& folder) {
+// Watches the files the story reads now (STORY_FILES) and its page folder
+// for new pages. Called again after every change, as the story may then
+// read other files.
+bool watch_story(const std::string& folder, bool first) {
     const std::string assets = (folder.empty() ? "." : folder) + "\\Brindle\\Assets";
+    std::vector<std::string> files;
+    for (const STORY_FILE_TYPE& f : STORY_FILES()) files.push_back(f.PATH);
     std::string error;
-    if (!watch_start({assets + "\\Pages", assets + "\\Fonts", assets + "\\Sprites"}, {assets + "\\VGA Table.seq"},
-                     {".seq", ".png"}, error)) {
+    if (!watch_start(assets, {assets + "\\Pages"}, files, {".seq"}, error)) {
         std::fprintf(stderr, "Brindle: cannot watch the story's files: %s\n", error.c_str());
         return false;
     }
-    std::printf("Brindle: watching %s/Brindle/Assets; a change reloads the story\n",
-                folder.empty() ? "." : folder.c_str());
-    std::fflush(stdout);
+    if (first) {
+        std::printf("Brindle: watching %s/Brindle/Assets; a change reloads the story\n",
+                    folder.empty() ? "." : folder.c_str());
+        std::fflush(stdout);
+    }
     return true;
+}
+
+// Says on the terminal, once each, which of the story's files were not
+// read: links or names leading out of the story, devices, pipes, files too
+// large. The story goes on without them.
+void tell_refused() {
+    static size_t told = 0;
+    const std::vector<FILE_REFUSAL> refused = STORY_REFUSED();
+    for (; told < refused.size(); ++told)
+        std::fprintf(stderr, "Brindle: not read: %s: %s\n", native_path(refused[told].PATH).c_str(),
+                     refused[told].WHY.c_str());
 }
 
 // Reloads after a change on disk, and says on the terminal what happened.
@@ -72,13 +88,16 @@ int main(int argc, char** argv) {
     screen_window(fullscreen ? SCREEN_WINDOW_FULLSCREEN : SCREEN_WINDOW_RESIZABLE);
     std::atexit(STORY_CLOSE);
     if (STORY_OPEN(folder, STORY_PLAYER).empty) process_exit(0);
-    if (watch) watch_story(folder);
+    tell_refused();
+    if (watch) watch_story(folder, true);
     const std::string files_changed = files_changed_key();
     for (;;) {
         const std::string key = WAITKEY();  // WAITKEY ends the program on Escape
-        if (watch && key == files_changed)
+        if (watch && key == files_changed) {
             reload();
-        else
+            watch_story(folder, false);
+        } else
             STORY_PRESS(key);
+        tell_refused();
     }
 }

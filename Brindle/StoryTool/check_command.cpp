@@ -99,7 +99,7 @@ void add_check_command(CLI::App& app, int& status) {
             return;
         }
         if (options->json)
-            std::printf("%s\n", report_json(report).dump(2).c_str());
+            std::printf("%s\n", JSON_DUMP(report_json(report)).c_str());
         else
             print_human(report);
         status = report.ERRORS > 0 ? EXIT_FOUND : 0;

@@ -1,10 +1,10 @@
 // brindle-story graph: the story's map as DOT, SVG, JSON or Mermaid, on
 // standard output or into a file.
 #include <cstdio>
-#include <fstream>
 #include <memory>
 
 #include "commands.h"
+#include "platform/file_write.h"
 #include "story_map.h"
 
 namespace {
@@ -52,11 +52,9 @@ int run(const Options& o) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
-    std::ofstream file(o.out, std::ios::binary);
-    file << text;
-    file.close();
-    if (!file) {
-        std::fprintf(stderr, "brindle-story: cannot write %s\n", o.out.c_str());
+    std::string error;
+    if (!file_write(o.out, text, error)) {
+        std::fprintf(stderr, "brindle-story: %s\n", error.c_str());
         return EXIT_FOUND;
     }
     return 0;

@@ -92,14 +92,9 @@ std::string KEY_AS_TEXT(const std::string& key) {
     return s;
 }
 
-std::string JSON_TEXT(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return KEY_AS_TEXT(s);
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return KEY_AS_TEXT(s);
-        i += n;
-    }
-    return s;
+std::string JSON_TEXT(const std::string& s) { return is_utf8(s) ? s : KEY_AS_TEXT(s); }
+
+std::string JSON_DUMP(const nlohmann::json& value) {
+    // Text that is still not UTF-8 is replaced, never a reason to stop.
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }

@@ -4,6 +4,7 @@
 // close (the window's close button) and ctrl+a to ctrl+z name the others,
 // in any case.
 #pragma once
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,5 @@ std::string KEY_AS_TEXT(const std::string& key);
 // Text from a story for JSON and other UTF-8 output: as it is when it is
 // UTF-8, else each byte its Latin-1 character.
 std::string JSON_TEXT(const std::string& text);
+// A JSON value as text, two blanks to a level; whatever bytes it holds.
+std::string JSON_DUMP(const nlohmann::json& value);

@@ -7,6 +7,9 @@
 //   brindle-story random [STORY_FOLDER] --runs N --seed S [--steps M] [--least-used] [--json] [--graph FILE.svg]
 //   brindle-story web [STORY_FOLDER] -o FILE.html [--force] [--title TEXT]
 // Run `brindle-story --help` for every command.
+#include <cstdio>
+#include <new>
+
 #include "commands.h"
 
 int main(int argc, char** argv) {
@@ -27,6 +30,12 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);  // prints help, the version, or what was wrong
         return code == 0 ? 0 : EXIT_USAGE;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "brindle-story: out of memory\n");
+        return EXIT_FOUND;
+    } catch (const std::exception& e) {  // a fault of this program, said in one line
+        std::fprintf(stderr, "brindle-story: stopped: %s\n", e.what());
+        return EXIT_FOUND;
     }
     return status;
 }

@@ -10,6 +10,7 @@
 #include "page_text.h"
 #include "paging_module.h"
 #include "platform/file_read.h"
+#include "platform/file_write.h"
 #include "platform/process.h"
 #include "runtime.h"
 #include "story_shape.h"
@@ -100,6 +101,8 @@ std::string parse_line(const std::string& line, PLAY_STEP& step) {
         step.COMMAND = PLAY_FRAME;
         if (w.size() != 2 && w.size() != 7) return "write 'frame NAME.png' or 'frame NAME.png at X Y WIDTH HEIGHT'";
         step.FRAME = w[1];
+        if (!name_stays_inside(step.FRAME))
+            return "a stored frame stays in the script's folder: its name is not absolute and has no '..'";
         const std::string lower = ascii_lower(step.FRAME);
         if (lower.size() < 5 || lower.compare(lower.size() - 4, 4, ".png") != 0)
             return "a stored frame is a PNG file: its name ends in .png";
@@ -285,24 +288,22 @@ struct ImageHolder {
     ~ImageHolder() { image_destroy(img); }
 };
 
-// Writes `img` (RGB; the window shows no alpha) as a PNG, whole or not at all.
-bool write_png(IMAGE* img, const std::string& path, std::string& error) {
+// Writes `img` (RGB; the window shows no alpha) as a PNG, whole or not at
+// all, making the folders on the way; all of it inside the script's folder,
+// also where a folder on the way is a link.
+bool write_png(IMAGE* img, const PLAY_SCRIPT& script, const std::string& path, std::string& error) {
     std::error_code ec;
-    const fs::path target(path);
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const std::string temporary = path + ".writing";
-    if (!SavePNGFile(img, temporary.c_str(), 0)) {
-        fs::remove(temporary, ec);
-        error = "cannot write " + path;
+    const fs::path folder = fs::weakly_canonical(fs::absolute(fs::path(script.PATH).parent_path()), ec);
+    const fs::path parent = fs::weakly_canonical(fs::absolute(fs::path(path)).parent_path(), ec);
+    const auto [end, _] = std::mismatch(folder.begin(), folder.end(), parent.begin(), parent.end());
+    if (ec || end != folder.end()) {
+        error = "cannot write " + path + ": its folder leads out of the script's folder";
         return false;
     }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        error = "cannot write " + path + ": " + ec.message();
-        return false;
-    }
-    return true;
+    fs::create_directories(parent, ec);
+    if (SavePNGFile(img, path.c_str(), 0)) return true;
+    error = GetLastResult();
+    return false;
 }
 
 std::string hex_rgb(uint32_t p) {
@@ -349,7 +350,7 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
     }
     std::string error;
     if (bless) {
-        if (!write_png(got.img, path, error)) return error;
+        if (!write_png(got.img, script, path, error)) return error;
         fs::remove(got_path, ec);
         outcome.BLESSED.push_back(path);
         return "";
@@ -371,7 +372,7 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
               std::to_string(step.Y + fy) + ") (expected " + hex_rgb(want) + ", found " + hex_rgb(found) +
               "), all within (" + std::to_string(step.X + x0) + ", " + std::to_string(step.Y + y0) + ")-(" +
               std::to_string(step.X + x1) + ", " + std::to_string(step.Y + y1) + ")";
-    if (!write_png(got.img, got_path, error)) return why + "; " + error;
+    if (!write_png(got.img, script, got_path, error)) return why + "; " + error;
     return why + "; the frame got: " + got_path;
 }
 }  // namespace
@@ -417,9 +418,7 @@ bool PLAY_NEEDS_FRAMES(const std::vector<PLAY_SCRIPT>& scripts) {
 }
 
 std::string PLAY_FRAME_PATH(const PLAY_SCRIPT& script, const std::string& frame) {
-    const fs::path name(frame);
-    if (name.is_absolute()) return frame;
-    return (fs::path(script.PATH).parent_path() / name).string();
+    return (fs::path(script.PATH).parent_path() / native_path(frame)).string();
 }
 
 std::string PLAY_GOT_PATH(const std::string& stored) { return stored.substr(0, stored.size() - 4) + ".got.png"; }

@@ -273,7 +273,7 @@ void add_random_command(CLI::App& app, int& status) {
             }
         }
         if (options->json)
-            std::printf("%s\n", report_json(report).dump(2).c_str());
+            std::printf("%s\n", JSON_DUMP(report_json(report)).c_str());
         else
             print_human(report);
         // A fault is what would end the player with its fatal report.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "check.h"
+#include "platform/file_write.h"
 
 namespace {
 double heat(int64_t hits, int64_t most) {
@@ -37,25 +37,5 @@ bool RANDOM_GRAPH(const std::string& folder, const RANDOM_REPORT& report, const 
     const MAP_SHADES shades = RANDOM_SHADES(report);
     std::string svg;
     if (!DOT_TO_SVG(STORY_MAP_DOT(checked, &shades), svg, error)) return false;
-    // Written whole or not at all.
-    const std::string temporary = path + ".writing";
-    {
-        std::ofstream file(temporary, std::ios::binary);
-        file << svg;
-        file.close();
-        if (!file) {
-            std::error_code ec;
-            std::filesystem::remove(temporary, ec);
-            error = "cannot write " + path;
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        error = "cannot write " + path + ": " + ec.message();
-        return false;
-    }
-    return true;
+    return file_write(path, svg, error);
 }

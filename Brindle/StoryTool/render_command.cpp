@@ -26,7 +26,7 @@ std::string quoted_title(int32_t page) { return "\"" + STORY_PAGES()(page).CAPTI
 
 bool save(IMAGE* img, const std::string& path) {
     if (SavePNGFile(img, path.c_str(), 0)) return true;
-    std::fprintf(stderr, "brindle-story: cannot write %s: %s\n", path.c_str(), GetLastResult().c_str());
+    std::fprintf(stderr, "brindle-story: %s\n", GetLastResult().c_str());
     return false;
 }
 

@@ -153,7 +153,7 @@ void add_stats_command(CLI::App& app, int& status) {
             return;
         }
         if (o->json)
-            std::printf("%s\n", stats_json(s).dump(2).c_str());
+            std::printf("%s\n", JSON_DUMP(stats_json(s)).c_str());
         else
             print_human(s);
         status = 0;

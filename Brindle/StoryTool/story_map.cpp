@@ -325,5 +325,5 @@ std::string STORY_MAP_JSON(const CHECK_REPORT& report) {
                          {"options", options}});
     }
     out["pages"] = pages;
-    return out.dump(2) + "\n";
+    return JSON_DUMP(out) + "\n";
 }

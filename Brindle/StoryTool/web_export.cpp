@@ -16,6 +16,7 @@
 #include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
+#include "string_support.h"
 
 namespace fs = std::filesystem;
 
@@ -37,18 +38,6 @@ std::string base64(const std::string& bytes) {
         out += {A[v >> 18], A[(v >> 12) & 63], A[(v >> 6) & 63], '='};
     }
     return out;
-}
-
-bool is_utf8(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
-        i += n;
-    }
-    return true;
 }
 
 std::string html_text(const std::string& s) {
@@ -110,7 +99,7 @@ bool WEB_PAGE(const std::string& templ, const std::string& title, const WEB_STOR
     }
     // Inside a script element nothing may read as a tag: "<" only occurs in
     // names, and JSON spells it as an escape just as well. One pass.
-    const std::string json = nlohmann::json{{"files", files}}.dump();
+    const std::string json = nlohmann::json{{"files", files}}.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     std::string data;
     data.reserve(json.size());
     for (char c : json) {

@@ -127,3 +127,28 @@ std::string ascii_upper(std::string s) {
         if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     return s;
 }
+
+bool is_utf8(const std::string& s) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = byte(i);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        // The sequence's length, and the range its second byte may take
+        // (which rules out overlong forms, surrogates and code points past
+        // U+10FFFF); later bytes are 80 to BF.
+        size_t n = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) n = 2;
+        else if (c >= 0xE0 && c <= 0xEF) n = 3, low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+        else if (c >= 0xF0 && c <= 0xF4) n = 4, low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+        else return false;
+        if (i + n > s.size() || byte(i + 1) < low || byte(i + 1) > high) return false;
+        for (size_t k = 2; k < n; ++k)
+            if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return false;
+        i += n;
+    }
+    return true;
+}

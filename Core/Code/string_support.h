@@ -23,6 +23,9 @@ int32_t NEEDLECOUNT(const std::string& NEEDLE, std::string& HAYSTACK);
 // the locale.
 std::string ascii_lower(std::string s);
 std::string ascii_upper(std::string s);
+// Whether the bytes are well-formed UTF-8: no overlong form, no surrogate
+// (U+D800 to U+DFFF), nothing past U+10FFFF, no sequence cut short.
+bool is_utf8(const std::string& s);
 
 // The primitives the family is built on.
 int64_t find_first(const std::string& haystack, const std::string& needle);

@@ -1,6 +1,7 @@
 // Brindle --watch in a real window: an edit to the current page shows within
 // a second without a key, a deleted page sends the reader to page 0, a page
-// that no longer loads changes nothing, and watching costs no CPU. Without
+// that no longer loads changes nothing, and watching costs no CPU, also with
+// a folder linked to itself in the story. Without
 // --watch nothing changes. The frames expected are brindle-story's renders
 // of the edited story.
 #include <gtest/gtest.h>
@@ -81,6 +82,10 @@ TEST(Watch, EditsShowWithoutAKeyAndBrokenFilesChangeNothing) {
     const fs::path base = temp_dir("watch");
     const fs::path story = copy_story(base / "live");
     const std::string village = read(story / VILLAGE);
+    // Folders linked to themselves, which a watcher walking folders never
+    // leaves (two give it twice as much to walk at every level).
+    fs::create_directory_symlink(".", story / "Brindle/Assets/Sprites/a");
+    fs::create_directory_symlink("..", story / "Brindle/Assets/Sprites/npc/b");
     // The frames to expect, rendered beforehand from edited copies.
     const fs::path edited = copy_story(base / "edited");
     std::ofstream(edited / VILLAGE, std::ios::binary) << retitled(village);

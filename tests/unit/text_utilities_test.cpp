@@ -145,3 +145,16 @@ TEST(PortWait, ReturnsOnTheBitAndAFailingReadIsNoPrivileges) {
     EXPECT_EXIT(PORT_WAIT(1, 1, 42, [](int, int&) { return 8; }), ::testing::ExitedWithCode(8),
                 "Aborting due to runtime error 8 \\(no privileges\\) at line 42");
 }
+
+TEST(Text, Utf8IsWellFormedOrNot) {
+    for (const char* good : {"", "plain", "caf\xC3\xA9", "\xE2\x80\x9Cquoted\xE2\x80\x9D", "\xED\x9F\xBF",
+                             "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(is_utf8(good)) << good;
+    // Overlong forms, surrogates, past U+10FFFF, lead bytes that lead
+    // nowhere, a sequence cut short or broken.
+    for (const char* bad : {"\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xE0\x9F\xBF", "\xF0\x80\x80\xAF",
+                            "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80",
+                            "\xF5\x80\x80\x80", "\xF7\xBF\xBF\xBF", "\xFF", "\x80", "caf\xC3", "\xE2\x80",
+                            "\xC3\x28", "\xE2\x28\xA1"})
+        EXPECT_FALSE(is_utf8(bad)) << bad;
+}

@@ -9,12 +9,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <thread>
 
 #include "backend.h"
-#include "file_read.h"
 #include "process.h"
 
 namespace {
@@ -22,10 +22,8 @@ namespace {
 // longer than the limit is seen again when its writing ends.
 constexpr int QUIET_MS = 120, BURST_LIMIT_MS = 600;
 
-constexpr uint32_t TREE_EVENTS = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                                 IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
-constexpr uint32_t PARENT_EVENTS = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
-                                   IN_MOVED_TO;
+constexpr uint32_t EVENTS = IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                            IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
 
 std::string parent_of(const std::string& path) {
     const size_t slash = path.find_last_of('/');
@@ -37,8 +35,8 @@ class Watcher {
 public:
     ~Watcher() { stop(); }
 
-    bool start(const std::vector<std::string>& folders, const std::vector<std::string>& files,
-               const std::vector<std::string>& extensions, std::string& error) {
+    bool start(const std::string& root_path, const std::vector<std::string>& folders,
+               const std::vector<std::string>& files, const std::vector<std::string>& extensions, std::string& error) {
         stop();
         fd_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
         wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -48,17 +46,27 @@ public:
             return false;
         }
         extensions_ = extensions;
+        const std::string root = std::filesystem::path(native_path(root_path)).lexically_normal().string();
+        // Each path and every folder on its way up to the root: the name
+        // that matters in the folder holding it.
+        auto want = [&](const std::string& named) {
+            // As the story reader takes it: ".." worked out on the names.
+            const std::string path = std::filesystem::path(named).lexically_normal().string();
+            for (std::string p = path; p.size() > root.size() && p.compare(0, root.size(), root) == 0;) {
+                const std::string parent = parent_of(p);
+                names_[parent].insert(name_of(p));
+                if (parent == p) break;
+                p = parent;
+            }
+        };
         for (const std::string& f : folders) {
-            const std::string path = native_path(f);
-            roots_[parent_of(path)].insert(name_of(path));
-            add_tree(path);
+            const std::string path = std::filesystem::path(native_path(f)).lexically_normal().string();
+            any_in_.insert(path);
+            want(path);
         }
-        for (const std::string& f : files) {
-            const std::string path = native_path(f);
-            names_[parent_of(path)].insert(name_of(path));
-        }
-        for (const auto& [dir, names] : roots_) add_parent(dir);
-        for (const auto& [dir, names] : names_) add_parent(dir);
+        for (const std::string& f : files) want(native_path(f));
+        for (const auto& [dir, names] : names_) add_watch(dir);
+        for (const std::string& dir : any_in_) add_watch(dir);
         if (dirs_.empty()) {
             error = "none of the folders to watch exists";
             close_fds();
@@ -81,21 +89,17 @@ public:
         }
         close_fds();
         dirs_.clear();
-        roots_.clear();
         names_.clear();
+        any_in_.clear();
     }
 
 private:
-    struct Dir {
-        std::string path;
-        bool tree = false;  // inside a watched folder: every file with a wanted extension counts
-    };
     int fd_ = -1, wake_ = -1;
     std::thread thread_;
     std::vector<std::string> extensions_;
-    std::map<int, Dir> dirs_;                           // by watch descriptor
-    std::map<std::string, std::set<std::string>> roots_;  // parent folder -> watched folders in it
-    std::map<std::string, std::set<std::string>> names_;  // parent folder -> watched files in it
+    std::map<int, std::string> dirs_;                     // watched folders by watch descriptor
+    std::map<std::string, std::set<std::string>> names_;  // folder -> the names in it that matter
+    std::set<std::string> any_in_;                        // folders where any wanted file matters
 
     void close_fds() {
         if (fd_ >= 0) close(fd_);
@@ -103,23 +107,20 @@ private:
         fd_ = wake_ = -1;
     }
 
-    void add_watch(const std::string& path, uint32_t mask, bool tree) {
-        const int wd = inotify_add_watch(fd_, path.c_str(), mask | IN_ONLYDIR);
-        if (wd < 0) return;
-        Dir& d = dirs_[wd];
-        d.path = path;
-        d.tree = d.tree || tree;
+    void add_watch(const std::string& dir) {
+        const int wd = inotify_add_watch(fd_, dir.c_str(), EVENTS | IN_ONLYDIR);
+        if (wd >= 0) dirs_[wd] = dir;
     }
-    void add_parent(const std::string& dir) {
-        // A folder that is both a parent and inside a tree keeps the tree's events.
-        for (const auto& [wd, d] : dirs_)
-            if (d.path == dir && d.tree) return;
-        add_watch(dir, PARENT_EVENTS, false);
-    }
-    void add_tree(const std::string& path) {
-        if (!dir_exists(path)) return;
-        add_watch(path, TREE_EVENTS, true);
-        for (const std::string& sub : dir_list_folders(path)) add_tree(path + "/" + sub);
+
+    // A folder on the way that has just been made: it and whatever of the
+    // folders wanted below it is there already.
+    void watch_made(const std::string& made) {
+        for (const auto& [dir, names] : names_)
+            if (dir == made || (dir.size() > made.size() && dir.compare(0, made.size(), made) == 0 && dir[made.size()] == '/'))
+                add_watch(dir);
+        for (const std::string& dir : any_in_)
+            if (dir == made || (dir.size() > made.size() && dir.compare(0, made.size(), made) == 0 && dir[made.size()] == '/'))
+                add_watch(dir);
     }
 
     bool wanted_file(const std::string& name) const {
@@ -151,23 +152,14 @@ private:
             dirs_.erase(it);
             return false;
         }
-        const Dir dir = it->second;
-        if (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) return dir.tree;
+        const std::string& dir = it->second;
+        if (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) return true;  // a folder that mattered went away
         const std::string name = e.len ? std::string(e.name) : std::string();
-        const std::string path = dir.path + "/" + name;
-        const bool is_dir = e.mask & IN_ISDIR;
-        const bool appeared = e.mask & (IN_CREATE | IN_MOVED_TO);
-        bool changed = false;
-        if (dir.tree) {
-            if (is_dir && appeared) add_tree(path);
-            changed = is_dir ? (e.mask & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)) != 0 : wanted_file(name);
+        if (auto n = names_.find(dir); n != names_.end() && n->second.count(name)) {
+            if ((e.mask & IN_ISDIR) && (e.mask & (IN_CREATE | IN_MOVED_TO))) watch_made(dir + "/" + name);
+            return true;
         }
-        if (auto r = roots_.find(dir.path); r != roots_.end() && r->second.count(name)) {
-            if (is_dir && appeared) add_tree(path);
-            changed = true;
-        }
-        if (auto f = names_.find(dir.path); f != names_.end() && f->second.count(name)) changed = true;
-        return changed;
+        return any_in_.count(dir) && !(e.mask & IN_ISDIR) && wanted_file(name);
     }
 
     // Waits for `fds` up to timeout_ms; false when told to stop.
@@ -201,13 +193,14 @@ private:
 Watcher* g_watcher = nullptr;
 }  // namespace
 
-bool watch_start(const std::vector<std::string>& folders, const std::vector<std::string>& files,
-                 const std::vector<std::string>& extensions, std::string& error) {
+bool watch_start(const std::string& root, const std::vector<std::string>& folders,
+                 const std::vector<std::string>& files, const std::vector<std::string>& extensions,
+                 std::string& error) {
     if (!g_watcher) {
         g_watcher = new Watcher;
         std::atexit(watch_stop);
     }
-    return g_watcher->start(folders, files, extensions, error);
+    return g_watcher->start(root, folders, files, extensions, error);
 }
 
 void watch_stop() {

@@ -4,10 +4,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 extern char** environ;
@@ -19,11 +22,35 @@ void close_fd(int& fd) {
 }
 }  // namespace
 
+std::string program_path(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char* path = std::getenv("PATH");
+    const std::string folders = path ? path : "";
+    for (size_t at = 0; at <= folders.size();) {
+        const size_t end = std::min(folders.find(':', at), folders.size());
+        const std::string folder = folders.substr(at, end - at);
+        at = end + 1;
+        // An empty entry or a relative one means the current folder (or one
+        // below it), which may be a story someone else wrote: never looked in.
+        if (folder.empty() || folder[0] != '/') continue;
+        const std::string candidate = folder + "/" + name;
+        struct stat st;
+        if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return "";
+}
+
 int run_program(const std::vector<std::string>& argv, const std::string& input, std::string& out, std::string& err) {
     out.clear();
     err.clear();
     if (argv.empty()) {
         err = "no program named";
+        return -1;
+    }
+    const std::string program = program_path(argv[0]);
+    if (program.empty()) {
+        err = "cannot run " + argv[0] + ": it is in none of PATH's folders";
         return -1;
     }
     int in_pipe[2] = {-1, -1}, out_pipe[2] = {-1, -1}, err_pipe[2] = {-1, -1};
@@ -41,7 +68,7 @@ int run_program(const std::vector<std::string>& argv, const std::string& input, 
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close_fd(in_pipe[0]);
     close_fd(out_pipe[1]);
