@@ -22,27 +22,6 @@ constexpr size_t TEXT_ROWS = 40 / 8;
 // The most of a description file's first line that is kept.
 constexpr size_t DESCRIPTION_LIMIT = 4096;
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool is_utf8(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t n;
-        unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
-        if (c < 0x80) n = 1;
-        else if (c >= 0xC2 && c <= 0xDF) n = 2;
-        else if (c >= 0xE0 && c <= 0xEF) n = 3, lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
-        else if (c >= 0xF0 && c <= 0xF4) n = 4, lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
-        else return false;
-        if (s.size() - i < n) return false;
-        for (size_t k = 1; k < n; ++k) {
-            const unsigned char b = static_cast<unsigned char>(s[i + k]);
-            if (k == 1 ? (b < lo || b > hi) : (b < 0x80 || b > 0xBF)) return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 void append_utf8(std::string& out, unsigned cp) {
     if (cp < 0x80) {
         out += char(cp);
@@ -200,19 +179,25 @@ std::string READER_TEXT(const std::string& bytes) {
 }
 
 std::string SHOWN_DESCRIPTION(const STORY_PAGE_TYPE& PAGE) {
+    // The lines' tokens are the description's words in order, but where a
+    // word too long for a line is split: its first part ends a line, the
+    // rest follows a lone "-", glued to the word after it ("- xxxnext").
     const std::string text = PAGE_DESCRIPTION(PAGE);
     const std::vector<std::string> words = words_of(text);
     std::string shown;
     size_t w = 0, used = 0;  // the word being shown, and how much of it the lines before showed
     for (const std::string& line : WRAP_LINES(text, TEXT_COLUMNS, TEXT_ROWS)) {
         for (const std::string& token : words_of(line)) {
-            // The frame marks the rest of a split word with a lone "-".
             if (used > 0 && token == "-") continue;
-            if (w >= words.size() || words[w].compare(used, token.size(), token) != 0) return text;  // never seen
-            if (used == 0 && !shown.empty()) shown += ' ';
-            shown += token;
-            used += token.size();
-            if (used == words[w].size()) ++w, used = 0;
+            for (size_t at = 0; at < token.size();) {
+                if (w >= words.size()) return text;  // never so: the lines hold nothing else
+                const size_t n = std::min(words[w].size() - used, token.size() - at);
+                if (words[w].compare(used, n, token, at, n) != 0) return text;
+                if (used == 0 && !shown.empty()) shown += ' ';
+                shown.append(token, at, n);
+                at += n, used += n;
+                if (used == words[w].size()) ++w, used = 0;
+            }
         }
     }
     return shown;
