@@ -19,10 +19,13 @@
 namespace fs = std::filesystem;
 
 namespace {
+// What separates words: the blank characters words_of splits at.
+const char* const BLANKS = " \t\f\v\r";
+
 std::string trim(const std::string& s) {
-    const size_t a = s.find_first_not_of(" \t");
+    const size_t a = s.find_first_not_of(BLANKS);
     if (a == std::string::npos) return "";
-    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+    return s.substr(a, s.find_last_not_of(BLANKS) - a + 1);
 }
 
 // A caption as written in a script: the rest of the line, quotes optional.
@@ -71,8 +74,8 @@ std::vector<std::string> words_of(const std::string& s) {
 std::string after_words(const std::string& line, size_t n) {
     size_t at = 0;
     for (size_t i = 0; i < n; ++i) {
-        at = line.find_first_not_of(" \t", at);
-        at = line.find_first_of(" \t", at);
+        at = line.find_first_not_of(BLANKS, at);
+        at = line.find_first_of(BLANKS, at);
         if (at == std::string::npos) return "";
     }
     return trim(line.substr(at));
@@ -81,6 +84,7 @@ std::string after_words(const std::string& line, size_t n) {
 // Parses one line into `step`; "" when it is well formed, else what is wrong.
 std::string parse_line(const std::string& line, PLAY_STEP& step) {
     const std::vector<std::string> w = words_of(line);
+    if (w.empty()) return "a line of nothing but blank characters";
     const std::string command = ascii_lower(w[0]);
     if (command == "press") {
         step.COMMAND = PLAY_PRESS;
