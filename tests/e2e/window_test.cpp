@@ -68,9 +68,9 @@ TEST(Window, ResizedTo1280By960EveryFrameIsDoubledExactly) {
     ASSERT_EQ(frames.size(), keys.size() + 1);
     XServer x(1280, 960);
     Program p(x, (bin_dir() / "Brindle").string(), source_dir());
-    const std::string id = p.window();
-    ASSERT_FALSE(id.empty()) << p.err();
+    ASSERT_FALSE(p.window().empty()) << p.err();
     ASSERT_EQ(shows(x, frames[0], 1, 320, 240), 0) << "the 640 x 480 window, centred";
+    const std::string id = p.window();  // asked again: SDL may have replaced its first window
     shell(x.display(), "xdotool windowmove " + id + " 0 0 windowsize " + id + " 1280 960");
     EXPECT_EQ(shows(x, frames[0], 2, 0, 0), 0) << "the first frame";
     const char* const pressed[] = {"n", "Tab", "m", "BackSpace"};
@@ -79,7 +79,7 @@ TEST(Window, ResizedTo1280By960EveryFrameIsDoubledExactly) {
         EXPECT_EQ(shows(x, frames[i + 1], 2, 0, 0), 0) << "after " << keys[i];
     }
     // Between whole steps the frame stays doubled, centred on black.
-    shell(x.display(), "xdotool windowsize " + id + " 1279 960");
+    shell(x.display(), "xdotool windowsize " + p.window() + " 1279 960");
     EXPECT_EQ(shows(x, frames.back(), 1, 319, 240), 0) << "one pixel short of two steps";
     p.keys("Escape");
     EXPECT_EQ(p.wait_exit(), 0);
