@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
     settings.shape = o.shape == "diamond" ? MaskShape::diamond : o.shape == "square" ? MaskShape::square : MaskShape::radial;
     settings.blend = o.blend;
     settings.report = o.report;
+    settings.cut = o.method == "cut";
+    settings.feather = o.feather;
+    MemoryBudget budget;
+    settings.budget = &budget;
     settings.png.effort = o.small ? PngEffort::small : PngEffort::fast;
     if (!o.mask.empty()) {
         std::string why;
@@ -55,7 +59,20 @@ int main(int argc, char** argv) {
     std::vector<TileTask> tasks;
     size_t refused = 0;
     if (o.out_dir.empty()) {
-        tasks.push_back({o.files[0], o.files[1], o.preview, o.save_mask});
+        TileTask task{o.files[0], o.files[1], o.preview, o.save_mask, {}};
+        const fs::path beside = fs::path(o.files[1]).parent_path();
+        std::map<std::string, std::string> taken;  // map output -> the map that makes it
+        for (const std::string& m : o.maps) {
+            bool normal = false;
+            for (const std::string& n : o.normal_maps) normal = normal || n == m || n == file_name(m);
+            const std::string out = (beside / (stem(m) + ".tile.png")).string();
+            if (auto [it, fresh] = taken.emplace(out, m); !fresh) {
+                report_failure(m, "would write " + out + ", as " + it->second + " does");
+                process_exit(1);
+            }
+            task.maps.push_back({m, out, normal});
+        }
+        tasks.push_back(task);
     } else {
         std::error_code ec;
         fs::create_directories(o.out_dir, ec);
@@ -76,7 +93,7 @@ int main(int argc, char** argv) {
                 taken.emplace(name, in);
                 if (!preview.empty()) taken.emplace(preview, in);
                 tasks.push_back({in, (fs::path(o.out_dir) / name).string(),
-                                 preview.empty() ? "" : (fs::path(o.out_dir) / preview).string(), ""});
+                                 preview.empty() ? "" : (fs::path(o.out_dir) / preview).string(), "", {}});
                 continue;
             }
             report_failure(in, why);
@@ -86,8 +103,14 @@ int main(int argc, char** argv) {
     // A tile never replaces its own picture.
     std::vector<TileTask> runnable;
     for (const TileTask& t : tasks) {
-        if (same_file(t.input, t.output) || same_file(t.input, t.preview) || same_file(t.input, t.save_mask)) {
-            report_failure(t.input, "the output would replace the picture itself");
+        std::vector<std::string> ins{t.input}, outs{t.output, t.preview, t.save_mask};
+        for (const MapTask& m : t.maps) ins.push_back(m.input), outs.push_back(m.output);
+        std::string clash;
+        for (const std::string& in : ins)
+            for (const std::string& out : outs)
+                if (clash.empty() && same_file(in, out)) clash = out;
+        if (!clash.empty()) {
+            report_failure(t.input, clash + " would replace a picture the tile is made from");
             ++refused;
         } else {
             runnable.push_back(t);

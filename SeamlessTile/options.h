@@ -15,6 +15,10 @@ struct Options {
     bool report = false;
     unsigned jobs = 0;  // 0: one per core
     bool small = false;
+    std::string method = "blend";
+    int feather = 2;
+    std::vector<std::string> maps;         // more pictures of the same material, cut alike
+    std::vector<std::string> normal_maps;  // which of them hold normal vectors
 };
 
 // Parses the command line. -1: go on; otherwise the exit status to end with

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -12,12 +11,31 @@
 #include <vector>
 
 #include "image_file.h"
+#include "platform/file_write.h"
+#include "png_reader.h"
 
 namespace {
 std::string size_text(int64_t w, int64_t h) { return std::to_string(w) + " x " + std::to_string(h) + " pixels"; }
 
+uint32_t big_endian(const unsigned char* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// 4 channels when any pixel is not opaque, else 3 (a grey picture: 1).
+int channels_of(const IMAGE* img, PngKind kind) {
+    if (kind == PngKind::grey) return 1;
+    for (uint32_t y = 0; y < img->HEIGHT; ++y) {
+        const uint32_t* row = image_row(img, y);
+        for (uint32_t x = 0; x < img->WIDTH; ++x)
+            if (row[x] < 0xFF000000u) return 4;
+    }
+    return 3;
+}
+}  // namespace
+
 bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO would otherwise wait here for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         why = std::strerror(errno);
         return false;
@@ -26,9 +44,15 @@ bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::
     bool ok = ::fstat(fd, &st) == 0;
     if (!ok) why = std::strerror(errno);
     else if (S_ISDIR(st.st_mode)) ok = false, why = "is a folder, not a file";
+    else if (!S_ISREG(st.st_mode)) ok = false, why = "not a regular file";
     else if (st.st_size > INT_MAX) ok = false, why = "file too large to be a picture read here";
     if (ok) {
-        bytes.resize(size_t(st.st_size));
+        try {
+            bytes.resize(size_t(st.st_size));
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
         size_t got = 0;
         while (got < bytes.size()) {
             const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
@@ -46,96 +70,56 @@ bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::
     return ok;
 }
 
-uint32_t big_endian(const unsigned char* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-std::atomic<unsigned> g_serial{0};
-
-// 4 channels when any pixel is not opaque, else 3 (a grey picture: 1).
-int channels_of(const IMAGE* img, PngKind kind) {
-    if (kind == PngKind::grey) return 1;
-    for (uint32_t y = 0; y < img->HEIGHT; ++y) {
-        const uint32_t* row = image_row(img, y);
-        for (uint32_t x = 0; x < img->WIDTH; ++x)
-            if (row[x] < 0xFF000000u) return 4;
+bool picture_size(const std::vector<unsigned char>& bytes, int min_side, int64_t& w, int64_t& h, std::string& why) {
+    static const unsigned char SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (bytes.size() < 8 || std::memcmp(bytes.data(), SIGNATURE, 8) != 0) {
+        why = "not a PNG file";
+        return false;
     }
-    return 3;
+    // The size, from the header chunk that must come first.
+    if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) {
+        why = "damaged PNG file: no picture header";
+        return false;
+    }
+    w = big_endian(&bytes[16]), h = big_endian(&bytes[20]);
+    if (w > MAX_PICTURE_SIDE || h > MAX_PICTURE_SIDE || w * h > MAX_PICTURE_PIXELS) {
+        why = "picture of " + size_text(w, h) + " is too large (at most 64 megapixels and " +
+              std::to_string(MAX_PICTURE_SIDE) + " pixels a side)";
+        return false;
+    }
+    if (w < min_side || h < min_side) {
+        why = "picture of " + size_text(w, h) + " is too small (a tile needs at least " +
+              std::to_string(min_side) + " pixels each way)";
+        return false;
+    }
+    return true;
 }
-}  // namespace
 
-IMAGE* new_picture(int64_t w, int64_t h) {
-    IMAGE* img = image_alloc(w, h);
-    if (img)
-        for (uint32_t y = 0; y < img->HEIGHT; ++y)
-            std::memset(image_row(img, y) + img->WIDTH, 0, img->PITCH - img->WIDTH * 4);
+IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why) {
+    // The usual pictures the quick way; the rest as the library reads them.
+    if (IMAGE* quick = decode_png_quickly(bytes.data(), bytes.size())) return quick;
+    IMAGE* img = LoadRGBAMemory(bytes.data(), bytes.size());
+    if (!img) {
+        const std::string reason = GetLastResult();
+        if (reason.find("out of memory") != std::string::npos || reason == "outofmem") why = OUT_OF_MEMORY;
+        else why = "damaged PNG file" + (reason.empty() ? std::string() : ": " + reason);
+    }
     return img;
 }
 
 IMAGE* read_picture(const std::string& path, int min_side, std::string& why) {
     std::vector<unsigned char> bytes;
-    if (!read_file(path, bytes, why)) return nullptr;
-    static const unsigned char SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < 8 || std::memcmp(bytes.data(), SIGNATURE, 8) != 0) {
-        why = "not a PNG file";
-        return nullptr;
-    }
-    // The size, from the header chunk that must come first.
-    if (bytes.size() < 24 || std::memcmp(bytes.data() + 12, "IHDR", 4) != 0) {
-        why = "damaged PNG file: no picture header";
-        return nullptr;
-    }
-    const int64_t w = big_endian(&bytes[16]), h = big_endian(&bytes[20]);
-    if (w > MAX_PICTURE_SIDE || h > MAX_PICTURE_SIDE || w * h > MAX_PICTURE_PIXELS) {
-        why = "picture of " + size_text(w, h) + " is too large (at most 64 megapixels and " +
-              std::to_string(MAX_PICTURE_SIDE) + " pixels a side)";
-        return nullptr;
-    }
-    if (w < min_side || h < min_side) {
-        why = "picture of " + size_text(w, h) + " is too small (a tile needs at least " +
-              std::to_string(min_side) + " pixels each way)";
-        return nullptr;
-    }
-    IMAGE* img = LoadRGBAMemory(bytes.data(), bytes.size());
-    if (!img) {
-        const std::string reason = GetLastResult();
-        why = "damaged PNG file" + (reason.empty() ? std::string() : ": " + reason);
-    }
-    return img;
+    int64_t w = 0, h = 0;
+    if (!read_file(path, bytes, why) || !picture_size(bytes, min_side, w, h, why)) return nullptr;
+    return decode_picture(bytes, why);
 }
 
 bool write_picture(const std::string& path, const IMAGE* img, PngKind kind, const PngSettings& settings,
                    std::string& why) {
     std::vector<unsigned char> png;
     if (!encode_png(img, channels_of(img, kind), settings.effort, settings.threads, png)) {
-        why = "cannot encode " + path + ": out of memory";
+        why = OUT_OF_MEMORY;
         return false;
     }
-    // The temporary lies in the same folder, so the rename cannot cross file systems.
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string temp = folder + "." + name + "." + std::to_string(::getpid()) + "." +
-                             std::to_string(g_serial.fetch_add(1)) + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        why = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    size_t done = 0;
-    int error = 0;
-    while (done < png.size() && !error) {
-        const ssize_t n = ::write(fd, png.data() + done, png.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        else done += size_t(n);
-    }
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(temp.c_str());
-        why = "cannot write " + path + ": " + std::strerror(error);
-        return false;
-    }
-    return true;
+    return file_write(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), why);
 }

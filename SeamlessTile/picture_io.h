@@ -3,23 +3,28 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "image.h"
+#include "picture.h"
 #include "png_writer.h"
 
-// The largest picture read (as the picture loader allows): 64 megapixels,
-// at most 262140 pixels a side.
-constexpr int64_t MAX_PICTURE_PIXELS = int64_t(1) << 26;
-constexpr int64_t MAX_PICTURE_SIDE = 262140;
+// The reason given when memory runs out, wherever it does.
+inline const char* const OUT_OF_MEMORY = "out of memory";
 
-// A new buffer whose pixels the caller writes (row padding zeroed); made
-// without a drawing surface, as the picture loader makes its buffers. Null
-// when the size is past the limits or memory runs out.
-IMAGE* new_picture(int64_t w, int64_t h);
+// Reads a whole file. Anything but a regular file (a folder, a FIFO, a
+// device) is refused at once, without waiting for a writer. False with `why`
+// set; a lack of memory throws std::bad_alloc.
+bool read_file(const std::string& path, std::vector<unsigned char>& bytes, std::string& why);
 
-// Reads a PNG file into a buffer. A picture narrower or shorter than
-// `min_side`, or past the limits above, is refused from its header, before
-// anything is decoded. Null with `why` set on failure.
+// The picture's size, from the header of a PNG file's bytes. A picture
+// narrower or shorter than `min_side`, or past the limits above, is refused.
+bool picture_size(const std::vector<unsigned char>& bytes, int min_side, int64_t& w, int64_t& h, std::string& why);
+
+// Decodes a PNG file's bytes that picture_size() accepted. Null with `why` set.
+IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why);
+
+// read_file, picture_size and decode_picture in one: null with `why` set.
 IMAGE* read_picture(const std::string& path, int min_side, std::string& why);
 
 // How a buffer is written: as a picture (RGB when every pixel is opaque,
@@ -32,7 +37,7 @@ struct PngSettings {
     unsigned threads = 1;
 };
 
-// Writes the buffer as a PNG file. The bytes go to a new temporary file
-// beside `path`, which replaces `path` only once it is complete; on any
-// failure it is removed and `path` is untouched. False with `why` set.
+// Writes the buffer as a PNG file through the platform's file writer: `path`
+// is replaced only by a complete file, and on any failure it is untouched.
+// False with `why` set.
 bool write_picture(const std::string& path, const IMAGE* img, PngKind kind, const PngSettings& png, std::string& why);

@@ -1,8 +1,15 @@
 #include "png_writer.h"
 
+#include "deflate_runs.h"
+
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -38,11 +45,45 @@ void pack_row(const IMAGE* img, uint32_t y, int channels, unsigned char* d) {
     }
 }
 
+// The bytes read as signed, their magnitudes summed: |x| is the lesser of
+// x and 256 - x.
 inline uint32_t cost(const unsigned char* f, size_t n) {
     uint32_t s = 0;
-    for (size_t i = 0; i < n; ++i) s += uint32_t(std::abs(int(int8_t(f[i]))));
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    __m128i sums = zero;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + i));
+        sums = _mm_add_epi64(sums, _mm_sad_epu8(_mm_min_epu8(x, _mm_sub_epi8(zero, x)), zero));
+    }
+    s = uint32_t(_mm_cvtsi128_si32(sums)) + uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+#endif
+    for (; i < n; ++i) s += uint32_t(std::abs(int(int8_t(f[i]))));
     return s;
 }
+
+// Paeth's prediction from the byte to the left (a), above (b) and above
+// left (c): whichever is nearest a + b - c, in that order of preference.
+inline int paeth(int a, int b, int c) {
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+}
+
+#ifdef __SSE2__
+// The same for eight bytes at once, in 16-bit lanes.
+inline __m128i paeth8(__m128i a, __m128i b, __m128i c) {
+    const __m128i zero = _mm_setzero_si128();
+    auto magnitude = [&](__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(zero, x)); };
+    const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+    const __m128i pa = magnitude(bc), pb = magnitude(ac), pc = magnitude(_mm_add_epi16(bc, ac));
+    const __m128i take_a = _mm_andnot_si128(_mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc)),
+                                            _mm_set1_epi16(-1));
+    const __m128i take_b = _mm_andnot_si128(_mm_or_si128(take_a, _mm_cmpgt_epi16(pb, pc)), _mm_set1_epi16(-1));
+    const __m128i take_c = _mm_andnot_si128(_mm_or_si128(take_a, take_b), _mm_set1_epi16(-1));
+    return _mm_or_si128(_mm_or_si128(_mm_and_si128(take_a, a), _mm_and_si128(take_b, b)), _mm_and_si128(take_c, c));
+}
+#endif
 
 // Filters a row five ways and keeps the one whose bytes, read as signed,
 // sum smallest: the usual guess at what deflates best. The first row has a
@@ -61,14 +102,24 @@ void filter_row(const unsigned char* __restrict cur, const unsigned char* __rest
         pae[i] = uint8_t(cur[i] - up[i]);  // with nothing on the left, Paeth predicts the byte above
     }
     for (size_t i = bpp; i < n; ++i) {
-        const int a = cur[i - bpp], b = up[i], c = up[i - bpp];
+        const int a = cur[i - bpp], b = up[i];
         sub[i] = uint8_t(cur[i] - a);
         upf[i] = uint8_t(cur[i] - b);
         avg[i] = uint8_t(cur[i] - ((a + b) >> 1));
-        const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-        const int pred = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-        pae[i] = uint8_t(cur[i] - pred);
     }
+    size_t i = bpp;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    auto bytes8 = [&](const unsigned char* p) {
+        return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
+    };
+    for (; i + 8 <= n; i += 8) {
+        const __m128i pred = paeth8(bytes8(cur + i - bpp), bytes8(up + i), bytes8(up + i - bpp));
+        const __m128i x = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cur + i));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(pae + i), _mm_sub_epi8(x, _mm_packus_epi16(pred, zero)));
+    }
+#endif
+    for (; i < n; ++i) pae[i] = uint8_t(cur[i] - paeth(cur[i - bpp], up[i], up[i - bpp]));
     const unsigned char* choice[5] = {cur, sub, upf, avg, pae};
     int best = 0;
     uint32_t least = UINT32_MAX;
@@ -102,10 +153,15 @@ void make_piece(const IMAGE* img, int channels, PngEffort effort, Piece& p) {
             std::swap(prev, cur);
         }
         p.length = filtered.size();
-        p.adler = adler32(1, filtered.data(), uInt(filtered.size()));
+        p.adler = libdeflate_adler32(1, filtered.data(), filtered.size());
+        if (effort == PngEffort::fast) {
+            deflate_runs(filtered.data(), filtered.size(), p.last, p.data);
+            p.ok = true;
+            return;
+        }
         z_stream z{};
-        const bool fast = effort == PngEffort::fast;
-        if (deflateInit2(&z, fast ? 1 : 9, Z_DEFLATED, -15, 8, fast ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK) return;
+        const bool runs = effort == PngEffort::zlib_runs;
+        if (deflateInit2(&z, runs ? 1 : 9, Z_DEFLATED, -15, 8, runs ? Z_RLE : Z_DEFAULT_STRATEGY) != Z_OK) return;
         p.data.resize(deflateBound(&z, uLong(filtered.size())) + 16);
         z.next_in = filtered.data();
         z.avail_in = uInt(filtered.size());

@@ -1,5 +1,6 @@
 #include "scores.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,13 +15,41 @@ inline int difference(uint32_t a, uint32_t b) {
 }
 
 inline int channel(uint32_t p, int sh) { return int((p >> sh) & 0xFF); }
+}  // namespace
 
 double ratio(double a, double b) {
     if (std::isnan(a) || std::isnan(b)) return std::numeric_limits<double>::quiet_NaN();
     if (b == 0) return a == 0 ? 1.0 : std::numeric_limits<double>::infinity();
     return a / b;
 }
-}  // namespace
+
+double spread(const IMAGE* img) {
+    uint64_t sum[4] = {}, squares[4] = {};
+    for (uint32_t y = 0; y < img->HEIGHT; ++y) {
+        const uint32_t* row = image_row(img, y);
+        for (uint32_t x = 0; x < img->WIDTH; ++x)
+            for (int c = 0; c < 4; ++c) {
+                const uint64_t v = uint64_t(channel(row[x], 8 * c));
+                sum[c] += v, squares[c] += v * v;
+            }
+    }
+    const double n = double(img->WIDTH) * double(img->HEIGHT);
+    double variance = 0;
+    for (int c = 0; c < 4; ++c) {
+        const double mean = double(sum[c]) / n;
+        variance += std::max(0.0, double(squares[c]) / n - mean * mean);
+    }
+    return std::sqrt(variance / 4);
+}
+
+double exact_share(const IMAGE* weights) {
+    uint64_t exact = 0;
+    for (uint32_t y = 0; y < weights->HEIGHT; ++y) {
+        const uint32_t* row = image_row(weights, y);
+        for (uint32_t x = 0; x < weights->WIDTH; ++x) exact += row[x] == 0 || row[x] == 255;
+    }
+    return double(exact) / (double(weights->WIDTH) * double(weights->HEIGHT));
+}
 
 double seam_score(const IMAGE* img) {
     const uint32_t w = img->WIDTH, h = img->HEIGHT;

@@ -16,6 +16,17 @@ double seam_score(const IMAGE* img);
 // that have all four neighbours. NaN when there are none (a side below 3).
 double detail_energy(const IMAGE* img);
 
+// The spread of the values: the square root of the mean, over the four
+// channels, of each channel's variance across the pixels.
+double spread(const IMAGE* img);
+
+// The share of pixels (0..1) whose weight (0..255) is 0 or 255: there the
+// tile is an exact copy of the shifted picture or of the picture.
+double exact_share(const IMAGE* weights);
+
+// a / b: 1 when both are 0, infinite when only b is, NaN when either is.
+double ratio(double a, double b);
+
 // detail_energy(tile) / detail_energy(input): below 1, the blend smoothed
 // detail away. 1 when both are 0, NaN when either is undefined.
 double detail_score(double input_energy, double tile_energy);

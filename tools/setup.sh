@@ -14,8 +14,8 @@ mode=${1:-}
 packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev)
 case "$mode" in
   --player) ;;
-  "") packages+=(graphviz) ;;
-  --tests) packages+=(graphviz libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
+  "") packages+=(graphviz libdeflate-dev) ;;
+  --tests) packages+=(graphviz libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
                      emscripten chromium) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   "") ;;

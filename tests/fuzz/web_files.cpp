@@ -15,12 +15,21 @@ namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz_setup();
-    // A secret beside the story that no input can spell: bytes drawn at start.
+    // A secret beside the story that no input can spell: bytes drawn at
+    // start, and only their hash compared (the fuzzer learns what it sees
+    // compared byte by byte).
     static std::string secret;
+    static uint64_t secret_hash = 0;
+    const auto hash = [](const std::string& s) {
+        uint64_t h = 1469598103934665603ull;
+        for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+        return h;
+    };
     if (secret.empty()) {
         std::random_device random;
         for (int i = 0; i < 32; ++i) secret += char('A' + random() % 26);
         std::ofstream("secret.png") << secret;
+        secret_hash = hash(secret);
         fs::create_directories("Brindle/Assets/Sprites/npc");
         std::ofstream("Brindle/Assets/Sprites/npc/fox.png") << "FOX";
     }
@@ -44,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const WEB_STORY story = WEB_STORY_FILES("");
     for (const WEB_FILE& f : story.FILES) {
         if (f.NAME.rfind("Brindle/Assets/", 0) != 0 || f.NAME.find("/../") != std::string::npos) __builtin_trap();
-        if (f.BYTES.find(secret) != std::string::npos) __builtin_trap();
+        if (hash(f.BYTES) == secret_hash) __builtin_trap();
     }
     return 0;
 }

@@ -217,6 +217,25 @@ TEST_F(Gfx, ShiftAndStretchWorkedValues) {
     image_destroy(three);
 }
 
+TEST_F(Gfx, StretchIndicesDoNotWrapOnWidePictures) {
+    // 70,000 x 140,000 and 2 x 35,000 x 140,000 pass 2^32: a 32-bit product
+    // wraps and sends the right part of the row to the wrong columns.
+    IMAGE* row = make_image(70000, 1, [](int x, int) { return uint32_t(x); });
+    IMAGE* same = image_create(70000, 2, 0);
+    GFX_BUFFER_STRETCH(row, same);
+    IMAGE* twice = image_create(140000, 1, 0);
+    GFX_BUFFER_STRETCH(row, twice);
+    for (uint32_t x = 0; x < 140000; ++x) {
+        if (x < 70000) {
+            ASSERT_EQ(px(same, int(x), 1), x);
+        }
+        ASSERT_EQ(px(twice, int(x), 0), x / 2) << x;
+    }
+    image_destroy(row);
+    image_destroy(same);
+    image_destroy(twice);
+}
+
 TEST_F(Gfx, StretchAspectSizes) {
     auto sized = [](int sw, int sh, int dw, int dh, const std::string& mode) {
         IMAGE* s = image_create(sw, sh, 0xFF00FF00u);

@@ -1,13 +1,22 @@
 // seamless-tile's parts: its tiles against the library's tile maker (through
 // the PNG files it writes), its scores on worked values and on the sample
 // pictures.
+#include <zlib.h>
+
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <thread>
 
 #include "asset_path.h"
 #include "gfx/gfx.h"
 #include "image_file.h"
 #include "masks.h"
+#include "memory_budget.h"
+#include "picture_io.h"
+#include "png_writer.h"
 #include "scores.h"
 #include "support.h"
 #include "tile_job.h"
@@ -32,7 +41,7 @@ IMAGE* copy_of(const IMAGE* s) {
 // Runs the command's job on files; the tile as read back from its PNG.
 IMAGE* tool_tile(const std::string& in, const TileSettings& settings, const std::string& save_mask = "") {
     std::string report, why;
-    EXPECT_TRUE(make_tile({in, "tile.png", "", save_mask}, settings, report, why)) << why;
+    EXPECT_TRUE(make_tile({in, "tile.png", "", save_mask, {}}, settings, report, why)) << why;
     return LoadRGBAFile("tile.png");
 }
 
@@ -145,4 +154,102 @@ TEST_F(SeamlessTile, SamplePicturesLoseTheirSeams) {
         image_destroy(in);
         image_destroy(tile);
     }
+}
+
+TEST_F(SeamlessTile, ReadsEveryKindOfPngAsTheLibraryDoes) {
+    // The quick decoder takes 8-bit files that are not interlaced; the rest
+    // go to the library's loader. Either way the pixels are the loader's.
+    IMAGE* pic = make_image(37, 23, [](int x, int y) {
+        return uint32_t((x * 7 + y) % 256) << 24 | noise(uint32_t(x * 131 + y)) % 0xFFFFFFu;
+    });
+    ASSERT_TRUE(SavePNGFile(pic, "rgba.png", 1));
+    image_destroy(pic);
+    const std::string kinds[] = {"PNG24:rgb.png",       "PNG32:rgba2.png",
+                                 "-colors 40 PNG8:pal.png", "-alpha off -colors 40 PNG8:pal-opaque.png",
+                                 "-colorspace Gray -type Grayscale grey.png",
+                                 "-colorspace Gray -type GrayscaleAlpha grey-alpha.png",
+                                 "-alpha off -fill '#102030' -draw 'point 3,4' -transparent '#102030' PNG24:key.png",
+                                 "-depth 16 PNG64:deep.png", "-interlace PNG PNG32:interlaced.png"};
+    for (const std::string& kind : kinds) {
+        const std::string out = kind.substr(kind.rfind(':') == std::string::npos ? kind.rfind(' ') + 1 : kind.rfind(':') + 1);
+        ASSERT_EQ(std::system(("/usr/bin/convert rgba.png " + kind).c_str()), 0) << kind;
+        std::string why;
+        IMAGE* ours = read_picture(out, 1, why);
+        IMAGE* theirs = LoadRGBAFile(out.c_str());
+        ASSERT_NE(ours, nullptr) << kind << ": " << why;
+        ASSERT_NE(theirs, nullptr) << kind;
+        EXPECT_TRUE(same_pixels(ours, theirs)) << kind;
+        image_destroy(ours);
+        image_destroy(theirs);
+    }
+    // A damaged file: the quick decoder declines it, and the loader's reason is given.
+    std::ifstream f("rgb.png", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(f)), {});
+    write("cut-short.png", bytes.substr(0, bytes.size() / 2));
+    std::string why;
+    EXPECT_EQ(read_picture("cut-short.png", 1, why), nullptr);
+    EXPECT_EQ(why.rfind("damaged PNG file", 0), 0u) << why;
+}
+
+TEST_F(SeamlessTile, WrittenPngsInflateExactlyWithZlib) {
+    // zlib checks what a lenient reader would not: every code complete, the
+    // stream's end and its checksum. Noise (where the fixed codes win),
+    // long runs, flat pictures, and rows split over several threads.
+    const std::pair<int, int> sizes[] = {{1, 1}, {3, 2}, {300, 200}, {1024, 130}};
+    for (auto [w, h] : sizes)
+        for (int kind = 0; kind < 3; ++kind)
+            for (int channels : {1, 3, 4}) {
+                IMAGE* img = make_image(w, h, [&](int x, int y) {
+                    const uint32_t n = noise(uint32_t(y * w + x) * 2654435761u);
+                    return kind == 0 ? n : kind == 1 ? (x / 97 % 2 ? 0xFF203040u : n % 4 * 0x01010101u) : 0xFF336699u;
+                });
+                std::vector<unsigned char> png;
+                ASSERT_TRUE(encode_png(img, channels, PngEffort::fast, 3, png));
+                std::string idat;
+                for (size_t at = 8; at + 12 <= png.size();) {
+                    const uint32_t len = uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 | png[at + 3];
+                    ASSERT_EQ(crc32(0, png.data() + at + 4, len + 4),
+                              uint32_t(png[at + 8 + len]) << 24 | uint32_t(png[at + 9 + len]) << 16 |
+                                  uint32_t(png[at + 10 + len]) << 8 | png[at + 11 + len]);
+                    if (std::memcmp(&png[at + 4], "IDAT", 4) == 0) idat.append(reinterpret_cast<char*>(&png[at + 8]), len);
+                    at += 12 + len;
+                }
+                std::vector<unsigned char> raw(size_t(h) * (size_t(w) * unsigned(channels) + 1));
+                uLongf got = uLongf(raw.size());
+                ASSERT_EQ(uncompress(raw.data(), &got, reinterpret_cast<const Bytef*>(idat.data()), uLong(idat.size())), Z_OK)
+                    << w << " x " << h << ", kind " << kind << ", " << channels << " channels";
+                EXPECT_EQ(got, raw.size());
+                // And the pixels come back (grey: each pixel's low byte).
+                IMAGE* back = LoadRGBAMemory(png.data(), png.size());
+                ASSERT_NE(back, nullptr);
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const uint32_t p = px(img, x, y);
+                        const uint32_t want = channels == 1 ? 0xFF000000u | (p & 0xFF) * 0x010101u
+                                              : channels == 3 ? p | 0xFF000000u : p;
+                        ASSERT_EQ(px(back, x, y), want) << x << "," << y;
+                    }
+                image_destroy(back);
+                image_destroy(img);
+            }
+}
+
+TEST_F(SeamlessTile, LargeJobsWaitForTheMemoryTheOthersHold) {
+    MemoryBudget budget(100);
+    std::atomic<bool> second_in{false};
+    std::thread second;
+    {
+        MemoryBudget::Share first(budget, 60);
+        second = std::thread([&] {
+            MemoryBudget::Share share(budget, 60);
+            second_in = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(second_in) << "both fit in 100 only one at a time";
+        MemoryBudget::Share small(budget, 40);  // what is left is still to be had
+    }
+    second.join();
+    EXPECT_TRUE(second_in);
+    // A job larger than the whole budget runs when it is alone (or the test hangs).
+    MemoryBudget::Share huge(budget, 1000);
 }

@@ -78,6 +78,33 @@ IMAGE* new_layer(uint32_t w, uint32_t h) {
 }
 }  // namespace
 
+void GFX_QUILTIFY_SHIFTED(IMAGE* SOURCE, IMAGE* DEST) {
+    ROUTINE("Buffer Quiltify", "GFX_QUILTIFY_SHIFTED");
+    need(SOURCE);
+    need(DEST);
+    if (DEST->WIDTH != SOURCE->WIDTH || DEST->HEIGHT != SOURCE->HEIGHT) fatal_error(ERR_ILLEGAL_CALL, __LINE__);
+    // Where the four copies overlap (odd sizes) the later one wins; together
+    // they cover the whole buffer.
+    const float hw = float(SOURCE->WIDTH / 2), hh = float(SOURCE->HEIGHT / 2);
+    check(image_put(DEST, -hw, -hh, SOURCE, PUT_COPY));
+    check(image_put(DEST, hw, -hh, SOURCE, PUT_COPY));
+    check(image_put(DEST, -hw, hh, SOURCE, PUT_COPY));
+    check(image_put(DEST, hw, hh, SOURCE, PUT_COPY));
+}
+
+void GFX_QUILTIFY_FADE(const IMAGE* LAYER1, const IMAGE* LAYER2, const IMAGE* MASK, IMAGE* DEST) {
+    ROUTINE("Buffer Quiltify", "GFX_QUILTIFY_FADE");
+    need(LAYER1);
+    need(LAYER2);
+    need(MASK);
+    need(DEST);
+    const uint32_t w = DEST->WIDTH, h = DEST->HEIGHT;
+    for (const IMAGE* b : {LAYER1, LAYER2, MASK})
+        if (b->WIDTH != w || b->HEIGHT != h) fatal_error(ERR_ILLEGAL_CALL, __LINE__);
+    for (uint32_t PY = 0; PY < h; ++PY)
+        fade_row(image_row(LAYER1, PY), image_row(LAYER2, PY), image_row(MASK, PY), image_row(DEST, PY), int(w));
+}
+
 void GFX_QUILTIFY_MASK(IMAGE* SOURCE, IMAGE* MASK, IMAGE*& DEST) {
     ROUTINE("Buffer Quiltify", "GFX_QUILTIFY_MASK");
     // The caller's picture is consumed below and its mask kept: neither is
@@ -97,16 +124,9 @@ void GFX_QUILTIFY_MASK(IMAGE* SOURCE, IMAGE* MASK, IMAGE*& DEST) {
     }
     DEST = need(new_layer(w, h));
     IMAGE* LAYER1 = SOURCE;
-    // The picture shifted by half its size with wrap-around; where the four
-    // copies overlap (odd sizes) the later one wins. Together they cover it.
     IMAGE* LAYER2 = need(new_layer(w, h));
-    const float hw = float(w / 2), hh = float(h / 2);
-    check(image_put(LAYER2, -hw, -hh, LAYER1, PUT_COPY));
-    check(image_put(LAYER2, hw, -hh, LAYER1, PUT_COPY));
-    check(image_put(LAYER2, -hw, hh, LAYER1, PUT_COPY));
-    check(image_put(LAYER2, hw, hh, LAYER1, PUT_COPY));
-    for (uint32_t PY = 0; PY < h; ++PY)
-        fade_row(image_row(LAYER1, PY), image_row(LAYER2, PY), image_row(MASK, PY), image_row(DEST, PY), int(w));
+    GFX_QUILTIFY_SHIFTED(LAYER1, LAYER2);
+    GFX_QUILTIFY_FADE(LAYER1, LAYER2, MASK, DEST);
     image_destroy(LAYER1);
     image_destroy(LAYER2);
     image_destroy(STRETCHED);

@@ -34,12 +34,13 @@ void GFX_BUFFER_STRETCH(IMAGE*& SOURCE, IMAGE*& DEST) {
     need(SOURCE);
     need(DEST);
     const uint32_t sw = SOURCE->WIDTH, sh = SOURCE->HEIGHT, dw = DEST->WIDTH, dh = DEST->HEIGHT;
-    // Index arithmetic on unsigned 32-bit values; an index past the source
-    // is held at its last row or column.
+    // Products in 64 bits: a side of up to 2^18 pixels times an index of as
+    // much cannot wrap. An index past the source is held at its last row or
+    // column.
     std::vector<uint32_t> col(dw);
     bool same = true, doubled = true;
     for (uint32_t x = 0; x < dw; ++x) {
-        col[x] = std::min((sw * x) / dw, sw - 1);
+        col[x] = uint32_t(std::min<uint64_t>(uint64_t(sw) * x / dw, sw - 1));
         same = same && col[x] == x;
         doubled = doubled && col[x] == x / 2;
     }
@@ -51,7 +52,7 @@ void GFX_BUFFER_STRETCH(IMAGE*& SOURCE, IMAGE*& DEST) {
     }
     uint32_t last = 0;
     for (uint32_t y = 0; y < dh; ++y) {
-        const uint32_t sy = std::min((sh * y) / dh, sh - 1);
+        const uint32_t sy = uint32_t(std::min<uint64_t>(uint64_t(sh) * y / dh, sh - 1));
         uint32_t* d = image_row(DEST, y);
         if (y > 0 && sy == last)  // the row above came from the same source row
             std::memcpy(d, image_row(DEST, y - 1), size_t(dw) * 4);
@@ -71,9 +72,9 @@ void GFX_BUFFER_STRETCH_ASPECT(IMAGE*& SOURCE, IMAGE*& DEST, const std::string& 
     const double d = double(dw) / double(dh), s = double(sw) / double(sh);
     int64_t nw = dw, nh = dh;
     if ((mode == "height" || mode == "h") && d > s)
-        nw = int64_t(std::nearbyint(double(sw * dh) / double(sh)));
+        nw = int64_t(std::nearbyint(double(uint64_t(sw) * dh) / double(sh)));
     else if ((mode == "width" || mode == "w") && d < s)
-        nh = int64_t(std::nearbyint(double(sh * dw) / double(sw)));
+        nh = int64_t(std::nearbyint(double(uint64_t(sh) * dw) / double(sw)));
     // A very thin picture would round to zero pixels: keep at least one.
     nw = std::max<int64_t>(nw, 1);
     nh = std::max<int64_t>(nh, 1);

@@ -62,3 +62,11 @@ void GFX_QUILTIFY(IMAGE* SOURCE, IMAGE*& DEST);
 // caller's; a null MASK ends the program with the null-pointer report. Needs
 // no open surface (its buffers are made as loaded pictures are).
 void GFX_QUILTIFY_MASK(IMAGE* SOURCE, IMAGE* MASK, IMAGE*& DEST);
+// The tile maker's two steps on buffers the caller owns, for callers that
+// make their own buffers (and so can answer running out of memory).
+// SHIFTED copies SOURCE into DEST (of SOURCE's size) shifted by half its size
+// with wrap-around. FADE writes into DEST the cross-fade of LAYER1 (the
+// picture) and LAYER2 (its shifted copy) through MASK, all of DEST's size; a
+// size that differs ends the program with the illegal-call report.
+void GFX_QUILTIFY_SHIFTED(IMAGE* SOURCE, IMAGE* DEST);
+void GFX_QUILTIFY_FADE(const IMAGE* LAYER1, const IMAGE* LAYER2, const IMAGE* MASK, IMAGE* DEST);
