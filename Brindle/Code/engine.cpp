@@ -259,8 +259,15 @@ std::vector<STORY_FILE_TYPE> STORY_FILES() {
     files.push_back({STORY_FILE_COLOURS, COLOUR_TABLE_PATH(COLOUR_TABLE)});
     FRAME_FILES(files);
     files.insert(files.end(), STORY.PAGE_FILES.begin(), STORY.PAGE_FILES.end());
-    for (int32_t p = 0; p <= PAGES.ubound(); ++p)
-        if (PAGE_HAS_FILE(PAGES, p)) PAGE_PICTURES(PAGES(p), files);
+    for (int32_t p = 0; p <= PAGES.ubound(); ++p) {
+        if (!PAGE_HAS_FILE(PAGES, p)) continue;
+        std::vector<STORY_FILE_TYPE> pictures;
+        PAGE_PICTURES(PAGES(p), pictures);
+        for (const STORY_FILE_TYPE& f : pictures) {
+            files.push_back(f);
+            files.push_back({STORY_FILE_DESCRIPTION, PICTURE_DESCRIPTION_PATH(f.PATH), f.PAGE, f.SLOT});
+        }
+    }
     return files;
 }
 

@@ -126,6 +126,35 @@ struct STORY_PROGRESS_FIGURES {
     std::string GRADE;
 };
 STORY_PROGRESS_FIGURES STORY_PROGRESS();
+// What the frame on show says, in words, for a reader who cannot see it (a
+// screen reader) or reads it small. Text is UTF-8 (story bytes that are not
+// UTF-8 are read as Latin-1), without control characters. Call it after a
+// frame: the gallery is the one that frame drew.
+struct STORY_WORDS_OPTION {
+    std::string KEY;       // the key string that takes it: what pressing it gives
+    std::string KEY_NAME;  // "N", "Space", "Tab", "Up", "Ctrl+B"
+    std::string CAPTION;
+};
+struct STORY_WORDS_TYPE {
+    int32_t PAGE = 0;   // the page shown
+    std::string TITLE;  // the page's title, whole
+    // The description's words the text box shows: the lines the frame draws
+    // joined again, a word it splits with " - " whole, none below the box.
+    std::string TEXT;
+    // The scene picture's words, then each figure's that shows in the frame
+    // (a missing picture, or one placed wholly outside, is not told). A
+    // picture's words are the first line of the ".txt" file beside it, or
+    // its name with "_" and "-" read as blanks; a file with an empty first
+    // line keeps it untold.
+    std::vector<std::string> PICTURES;
+    // The options with a caption that a key takes now, in slot order: their
+    // condition holds and no option before them takes the same key.
+    std::vector<STORY_WORDS_OPTION> OPTIONS;
+    bool GALLERY_SHOWN = false;
+    std::vector<std::string> GALLERY;   // the titles of the pages the gallery shows, by cell
+    std::vector<std::string> PROGRESS;  // "3 of 12 pages played", "5 turns", "Grade 25.00%"[, "Efficiency 60.00%"]; empty while hidden
+};
+STORY_WORDS_TYPE STORY_WORDS();
 // The loader's messages for the reader, one line each, from the last open.
 const std::vector<std::string>& STORY_MESSAGES();
 // Every page file the last open read (or refused), in reading order, with
@@ -134,7 +163,9 @@ const std::vector<PAGE_SOURCE>& STORY_SOURCES();
 // Every file the open story reads, whether it is there or not: the colour
 // table, the font, the bars' pattern, the wallpaper, the backdrop, each
 // page file listed (read or refused), then each page's scene picture and
-// figures, page by page. A picture several pages name is listed for each.
+// figures, page by page, each followed by its description (the words read
+// out for it, STORY_FILE_DESCRIPTION, with the same PAGE and SLOT). A
+// picture several pages name is listed for each.
 std::vector<STORY_FILE_TYPE> STORY_FILES();
 // The files the story reader refused since the story was opened: there,
 // but not ordinary files inside the story, or too large. Each names why.

@@ -231,6 +231,7 @@ void GAMEGALLERY() {
     GALLERY_VISIT();
     const int32_t p = PAGELOCATION;
     const uint32_t n = canvas->WIDTH / 24;
+    STORY.GALLERY_SHOWN.clear();
     for (int32_t i = PAGES.lbound(); i <= PAGES.ubound(); ++i) {
         STORY_PAGE_TYPE& page = PAGES(i);
         if (i != p && page.HISTORY == 0) continue;
@@ -239,6 +240,7 @@ void GAMEGALLERY() {
         if (n == 0) continue;
         const uint32_t XO = (uint32_t(page.VISITED) % n) * 24, YO = (uint32_t(page.VISITED) / n) * 24;
         put(canvas, XO, YO, thumb);
+        if (YO < canvas->HEIGHT) STORY.GALLERY_SHOWN.push_back({i, int64_t(page.VISITED)});
     }
 }
 

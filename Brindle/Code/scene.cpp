@@ -30,6 +30,13 @@ std::string ENTITY_SPRITE_PATH(const std::string& SUBJECT) {
     return ASSET_PATH("\\Assets\\Sprites\\" + CLASSIFICATION + "\\" + ID + ".png");
 }
 
+std::string PICTURE_DESCRIPTION_PATH(const std::string& picture) {
+    const std::string png = ".png";
+    if (picture.size() >= png.size() && picture.compare(picture.size() - png.size(), png.size(), png) == 0)
+        return picture.substr(0, picture.size() - png.size()) + ".txt";
+    return picture + ".txt";
+}
+
 void PAGE_PICTURES(const STORY_PAGE_TYPE& PAGE, std::vector<STORY_FILE_TYPE>& files) {
     files.push_back({STORY_FILE_SCENE, SCENE_PICTURE_PATH(PAGE.SPRITE), PAGE.INDEX});
     for (int32_t i = 1; i <= PAGE.ENTITY.ubound(); ++i)

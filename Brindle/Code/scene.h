@@ -32,6 +32,8 @@ void ENTITY_SCALE(IMAGE* SOURCE, IMAGE*& DEST);
 std::string BACKDROP_PATH();
 std::string SCENE_PICTURE_PATH(const std::string& SPRITE);
 std::string ENTITY_SPRITE_PATH(const std::string& SUBJECT);
+// The file of a picture's description: the same path with ".txt" for ".png".
+std::string PICTURE_DESCRIPTION_PATH(const std::string& picture);
 // Appends the pictures SCENE_RENDER reads for PAGE: its scene picture, then
 // each figure's, whether or not they are there.
 void PAGE_PICTURES(const STORY_PAGE_TYPE& PAGE, std::vector<STORY_FILE_TYPE>& files);

@@ -49,6 +49,7 @@ enum STORY_FILE_KIND {
     STORY_FILE_PAGE,       // a page file
     STORY_FILE_SCENE,      // a page's scene picture
     STORY_FILE_FIGURE,     // a page's character or item picture
+    STORY_FILE_DESCRIPTION,  // the words for the picture listed just before it (.txt beside it)
 };
 struct STORY_FILE_TYPE {
     STORY_FILE_KIND KIND;

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image.h"
@@ -75,6 +76,9 @@ struct STORY_STATE {
     IMAGE* FONTSHEET = nullptr;      // the font sheet, from start-up to the end
     Array2<IMAGE*> DISPOUT;          // (page, LAYER_SLOT): owns every layer image
     LAYER_CACHE_TYPE LAYER_CACHE;    // the current page's kept layers
+    // The thumbnails the last frame's gallery drew where they can be seen:
+    // (page, cell), in drawing order.
+    std::vector<std::pair<int32_t, int64_t>> GALLERY_SHOWN;
     STORY_CONSOLE_MODE CONSOLE = CONSOLE_READER;
     std::vector<std::string> MESSAGES;  // what the loader told the reader, one line each
     std::vector<STORY_FILE_TYPE> PAGE_FILES;  // every page file listed, read or refused, in reading order

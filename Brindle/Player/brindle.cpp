@@ -1,8 +1,10 @@
 // Brindle: a page-based illustrated story, played one key at a time.
-//   Brindle [--watch] [STORY_FOLDER]
+//   Brindle [--watch] [--fullscreen] [STORY_FOLDER]
 // plays the story in STORY_FOLDER (the folder that holds Brindle/Assets), or
 // in the current folder without one. Escape ends. With --watch, a change to
-// the story's files on disk reloads it in place.
+// the story's files on disk reloads it in place. The window can be resized
+// (the frame grows by whole steps); --fullscreen starts full screen, and
+// Alt+Enter switches.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstdlib>
@@ -61,12 +63,13 @@ void reload() {
 
 int main(int argc, char** argv) {
     CLI::App app{"Plays a Brindle story one key at a time: the keys in <...> choose, Tab shows the gallery, "
-                 "Backspace the progress, Escape ends.",
+                 "Backspace the progress, Alt+Enter switches full screen, Escape ends.",
                  "Brindle"};
     std::string folder;
-    bool watch = false;
+    bool watch = false, fullscreen = false;
     app.add_option("STORY_FOLDER", folder, "the folder that holds Brindle/Assets (default: this folder)");
     app.add_flag("--watch", watch, "reload the story whenever one of its files changes, keeping the reader's place");
+    app.add_flag("--fullscreen", fullscreen, "start full screen (Alt+Enter switches between full screen and a window)");
     app.set_version_flag("--version", "Brindle 1.0");
     try {
         app.parse(argc, argv);
@@ -82,6 +85,7 @@ int main(int argc, char** argv) {
         }
     }
     ANICURSOR_FRAMES = "\\|/ - ";
+    screen_window(fullscreen ? SCREEN_WINDOW_FULLSCREEN : SCREEN_WINDOW_RESIZABLE);
     std::atexit(STORY_CLOSE);
     if (STORY_OPEN(folder, STORY_PLAYER).empty) process_exit(0);
     tell_refused();

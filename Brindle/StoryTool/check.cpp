@@ -18,6 +18,7 @@
 #include "near_name.h"
 #include "page_file_causes.h"
 #include "page_text.h"
+#include "page_words.h"
 #include "platform/file_read.h"
 #include "platform/process.h"
 #include "scene.h"
@@ -104,6 +105,7 @@ private:
                "; the story reads only ordinary files inside its Brindle/Assets folder, up to 64 MB";
     }
     void check_refused();
+    void check_descriptions();
     // A page a file gave (a slot no file filled has no options at all).
     bool page_exists(int64_t p) const {
         return PAGE_HAS_FILE(STORY_PAGES(), p);
@@ -584,7 +586,25 @@ void Checker::run(const REACH_BUDGET& budget) {
     check_reach(budget);
     check_folders();
     check_refused();
+    check_descriptions();
     fold();
+}
+
+// Each picture a page shows without the words a screen reader says for it
+// (the first line of a .txt file beside it), once.
+void Checker::check_descriptions() {
+    std::set<std::string> told;
+    const std::vector<STORY_FILE_TYPE> files = STORY_FILES();
+    for (size_t i = 1; i < files.size(); ++i) {
+        const STORY_FILE_TYPE& f = files[i];
+        const std::string& shown = files[i - 1].PATH;
+        if (f.KIND != STORY_FILE_DESCRIPTION || !picture(shown).exists || !told.insert(native_path(f.PATH)).second) continue;
+        if (IS_FILE(f.PATH) || file_why() != "no such file") continue;  // there, or refused (told already)
+        const std::string name = native_path(f.PATH).substr(native_path(f.PATH).find_last_of('/') + 1);
+        add("picture-without-description", "note", -1, file_of_asset(shown), 0, 0,
+            "a screen reader says only \"" + PICTURE_WORDS(shown) + "\" for it: write what it shows on the first line of " +
+                name + " beside it");
+    }
 }
 
 // Puts each finding that follows from a cause under it: the file's later

@@ -14,6 +14,13 @@ constexpr int SCREEN_W = 640, SCREEN_H = 480, SCREEN_PAGES = 16;
 
 // 0 on success, else an error number (1 when no window can be opened).
 int screen_open(int width, int height, int bpp, int pages, int flags, int refresh);
+// How the window of the next screen_open is shown: fixed at 640 x 480 (the
+// default), resizable, or resizable and starting full screen. A resizable
+// window shows the visible page scaled by the largest whole step that fits
+// (each pixel repeated exactly), centred on black, and Alt+Enter switches
+// it in and out of full screen (not a key for the program).
+enum SCREEN_WINDOW { SCREEN_WINDOW_FIXED, SCREEN_WINDOW_RESIZABLE, SCREEN_WINDOW_FULLSCREEN };
+void screen_window(SCREEN_WINDOW how);
 void page_set(int work, int visible);
 void screen_close();
 // Copies the work page onto the visible page and shows it. -1 = default page.

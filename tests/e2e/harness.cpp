@@ -35,7 +35,8 @@ std::string quote(const std::string& s) {
 }
 }  // namespace
 
-XServer::XServer() {
+XServer::XServer(int width, int height) {
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     int fds[2];
     if (pipe(fds) != 0) return;
     pid_ = fork();
@@ -47,7 +48,7 @@ XServer::XServer() {
         dup2(devnull, 2);
         std::string fd = std::to_string(fds[1]);
         // -displayfd: the server picks a free display and writes its number.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-br", "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -13,10 +13,11 @@
 
 namespace e2e {
 
-// An Xvfb server on a free display, stopped when this goes out of scope.
+// An Xvfb server on a free display (one screen, 640 x 480 unless asked),
+// stopped when this goes out of scope.
 class XServer {
 public:
-    XServer();
+    explicit XServer(int width = 640, int height = 480);
     ~XServer();
     const std::string& display() const { return display_; }
 
@@ -53,7 +54,7 @@ private:
     int status_ = -1;
 };
 
-// The whole 640 x 480 screen, or null when it cannot be taken.
+// The whole screen, or null when it cannot be taken.
 IMAGE* screenshot(const XServer& x);
 // Takes screenshots until `ok` holds (true) or `seconds` pass (false); the
 // last screenshot stays in `shot` (owned by the caller).

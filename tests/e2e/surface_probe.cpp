@@ -1,8 +1,10 @@
 // A small program of the drawing surface for the end-to-end tests: draws
 // known pixels and console text, flips, then prints every key it reads as
 // hex ("KEY 09", "KEY ff48") and draws one white cell per key in the bottom
-// row. Escape ends it through WAITKEY (exit 0).
+// row. Escape ends it through WAITKEY (exit 0). With --resizable its
+// window is the one Brindle opens.
 #include <cstdio>
+#include <cstring>
 
 #include "asset_path.h"
 #include "core.h"
@@ -10,9 +12,10 @@
 #include "surface.h"
 #include "waitkey.h"
 
-int main() {
+int main(int argc, char** argv) {
     ROUTINE("Probe", "");
     PROJECTSPACE = "Probe";
+    if (argc > 1 && std::strcmp(argv[1], "--resizable") == 0) screen_window(SCREEN_WINDOW_RESIZABLE);
     CORE_STARTUP();
     draw_line(nullptr, 10, 10, 109, 59, 0xFFFF0000u, LINE_FILLED_BOX);
     pixel_set(nullptr, 200, 100, 0xFF00FF00u);

@@ -112,3 +112,22 @@ test("a page file with a hostile name is published as data, never as markup", as
   assert.deepEqual(problems, []);
   await page.close();
 });
+
+test("a page whose story data is damaged shows the report, never a black page", async () => {
+  const html = path.join(dir, "damaged.html");
+  assert.equal(web.brindleStory(["web", web.SOURCE_DIR, "-o", html]).status, 0);
+  const good = fs.readFileSync(html, "utf8");
+  const data = /(<script type="application\/json" id="story-files">)(.*?)(<\/script>)/s;
+  for (const [damage, words] of [
+    [(json) => json.slice(0, json.length / 2), "This page's story is damaged: "],
+    [() => JSON.stringify({ files: [["../../etc/passwd", "AAAA"]] }), "leaves the story's folder"],
+    [() => JSON.stringify({ files: [["Brindle/Assets/x.png", "!!!"]] }), "are damaged"],
+    [() => "{}", "it holds no list of files"]]) {
+    fs.writeFileSync(html, good.replace(data, (m, open, json, close) => open + damage(json) + close));
+    const { page, problems } = await web.openStory(browser, web.fileUrl(html));
+    const report = await reportShown(page);
+    assert.ok(report.includes(words), report);
+    assert.deepEqual(problems, []);
+    await page.close();
+  }
+});

@@ -85,7 +85,8 @@ test("the page holds only what the story uses, and scales by whole steps", async
   for (const [name, data] of files)
     assert.ok(Buffer.from(data, "base64").equals(fs.readFileSync(path.join(web.SOURCE_DIR, name))), name);
   const { page: tab } = await web.openStory(browser, web.fileUrl(html));
-  for (const [w, h, css] of [[1280, 960, 1280], [1400, 1000, 1280], [1920, 1440, 1920], [1919, 1440, 1280], [700, 500, 640]]) {
+  // Whole steps of the story's own pixels (the frame is its 320 x 240 doubled).
+  for (const [w, h, css] of [[1280, 960, 1280], [1400, 1000, 1280], [1920, 1440, 1920], [1919, 1440, 1600], [700, 500, 640]]) {
     await tab.setViewport({ width: w, height: h });
     await tab.waitForFunction((c) => document.getElementById("screen").getBoundingClientRect().width === c, {}, css);
   }

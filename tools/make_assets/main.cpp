@@ -1,4 +1,5 @@
-// Makes every picture and colour table the programs ship, deterministically.
+// Makes every picture, picture description and colour table the programs
+// ship, deterministically.
 // Usage: make_assets [project root]   (default: the current folder)
 #include <cstdio>
 #include <filesystem>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     art::make_demo(root);
     art::make_scenes(root);
     art::make_figures(root);
+    art::make_descriptions(root);
     std::printf("assets written below %s\n", root.c_str());
     return 0;
 }

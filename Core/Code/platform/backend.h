@@ -1,8 +1,11 @@
 // What a surface backend provides to the shared surface code.
 #pragma once
 #include "../image.h"
+#include "../surface.h"
 
+// Opens the window as screen_window() last asked (surface_window_style).
 bool backend_open(int width, int height);
+SCREEN_WINDOW surface_window_style();
 void backend_close();
 void backend_present(const IMAGE* page);
 // Handles pending window events (queueing keys with key_push); when none is

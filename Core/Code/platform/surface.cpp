@@ -17,6 +17,7 @@ bool g_open = false;
 int g_work = 1, g_visible = 0;
 int g_row = 1, g_col = 1;
 uint32_t g_fg = 0xFFC0C0C0u, g_bg = 0xFF000000u;
+SCREEN_WINDOW g_window_style = SCREEN_WINDOW_FIXED;
 
 // Keys are queued by the backends on the program's own thread, while it waits.
 constexpr int KEY_RING = 16;
@@ -72,6 +73,10 @@ int screen_open(int width, int height, int, int pages, int, int) {
     process_at_end(surface_shutdown);  // the window closes however the program ends
     return 0;
 }
+
+void screen_window(SCREEN_WINDOW how) { g_window_style = how; }
+
+SCREEN_WINDOW surface_window_style() { return g_window_style; }
 
 void page_set(int work, int visible) {
     if (work >= 0 && work < SCREEN_PAGES) g_work = work;

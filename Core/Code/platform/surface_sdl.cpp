@@ -1,5 +1,7 @@
 // SDL2 backend: one window showing the visible page; keyboard and window
-// events are handled on the program's thread whenever it waits.
+// events are handled on the program's thread whenever it waits. A window of
+// any other size than the page's shows it scaled by the largest whole step
+// that fits, centred on black.
 //
 // Key strings (surface.h): printable characters as typed (text input, so
 // shift and the keyboard layout apply), Enter 13, Tab 9, Backspace 8, Escape
@@ -8,9 +10,12 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "../surface.h"
 #include "backend.h"
@@ -69,15 +74,83 @@ int scan_code_of(SDL_Scancode sc) {
     return -1;
 }
 
+// Where the page lands in a window w x h: the largest whole step k (at
+// least 1) at which it fits, and its top-left corner, centred (negative when
+// even one step does not fit and the page is cut at both sides).
+struct Placement {
+    int k, x, y;
+};
+Placement place(int page_w, int page_h, int w, int h) {
+    const int k = std::max(1, std::min(w / page_w, h / page_h));
+    return {k, (w - k * page_w) / 2, (h - k * page_h) / 2};
+}
+
+std::vector<uint8_t> g_converted;  // the page in the window's pixel format
+std::vector<uint8_t> g_row;        // one page row, each pixel repeated k times
+
 void present(const IMAGE* page) {
     if (!g_window || !page) return;
     SDL_Surface* ws = SDL_GetWindowSurface(g_window);
     if (!ws) return;
-    SDL_ConvertPixels(int(page->WIDTH), int(page->HEIGHT), SDL_PIXELFORMAT_ARGB8888,
-                      reinterpret_cast<const uint8_t*>(page) + IMAGE_HEADER, int(page->PITCH), ws->format->format,
-                      ws->pixels, ws->pitch);
+    const int W = int(page->WIDTH), H = int(page->HEIGHT);
+    const uint8_t* pixels = reinterpret_cast<const uint8_t*>(page) + IMAGE_HEADER;
+    if (ws->w == W && ws->h == H) {
+        SDL_ConvertPixels(W, H, SDL_PIXELFORMAT_ARGB8888, pixels, int(page->PITCH), ws->format->format, ws->pixels,
+                          ws->pitch);
+    } else {
+        // Nearest neighbour by a whole step: each page pixel becomes a k x k
+        // block, so nothing is blurred or dropped; the rest of the window is black.
+        const int bpp = ws->format->BytesPerPixel;
+        const Placement at = place(W, H, ws->w, ws->h);
+        g_converted.resize(size_t(W) * H * size_t(bpp));
+        if (SDL_ConvertPixels(W, H, SDL_PIXELFORMAT_ARGB8888, pixels, int(page->PITCH), ws->format->format,
+                              g_converted.data(), W * bpp) != 0)
+            return;
+        SDL_FillRect(ws, nullptr, SDL_MapRGB(ws->format, 0, 0, 0));
+        // The part of a scaled row inside the window: window columns x0 to x1.
+        const int x0 = std::max(0, at.x), x1 = std::min(ws->w, at.x + at.k * W);
+        g_row.resize(size_t(std::max(0, x1 - x0)) * size_t(bpp));
+        for (int y = 0; y < H && x1 > x0; ++y) {
+            const int top = at.y + y * at.k;
+            if (top + at.k <= 0 || top >= ws->h) continue;
+            const uint8_t* src = g_converted.data() + size_t(y) * W * bpp;
+            for (int x = x0; x < x1; ++x)
+                std::memcpy(&g_row[size_t(x - x0) * bpp], src + size_t((x - at.x) / at.k) * bpp, size_t(bpp));
+            for (int r = std::max(0, top); r < std::min(ws->h, top + at.k); ++r)
+                std::memcpy(static_cast<uint8_t*>(ws->pixels) + size_t(r) * ws->pitch + size_t(x0) * bpp, g_row.data(),
+                            g_row.size());
+        }
+    }
     SDL_UpdateWindowSurface(g_window);
     g_shown = page;
+}
+
+// Full screen is the window itself, without its border, covering the
+// display it is on: a window manager need not take part (there may be none)
+// and the display keeps its own resolution. Leaving puts back the window's
+// size, place and border.
+bool g_fullscreen = false;
+SDL_Rect g_windowed = {};
+
+void set_fullscreen(bool on) {
+    if (!g_window || on == g_fullscreen) return;
+    if (on) {
+        SDL_Rect screen;
+        const int display = SDL_GetWindowDisplayIndex(g_window);
+        if (display < 0 || SDL_GetDisplayBounds(display, &screen) != 0) return;
+        SDL_GetWindowPosition(g_window, &g_windowed.x, &g_windowed.y);
+        SDL_GetWindowSize(g_window, &g_windowed.w, &g_windowed.h);
+        SDL_SetWindowBordered(g_window, SDL_FALSE);
+        SDL_SetWindowPosition(g_window, screen.x, screen.y);
+        SDL_SetWindowSize(g_window, screen.w, screen.h);
+        SDL_RaiseWindow(g_window);
+    } else {
+        SDL_SetWindowBordered(g_window, SDL_TRUE);
+        SDL_SetWindowSize(g_window, g_windowed.w, g_windowed.h);
+        SDL_SetWindowPosition(g_window, g_windowed.x, g_windowed.y);
+    }
+    g_fullscreen = on;
+    present(g_shown);
 }
 
 void handle(const SDL_Event& e) {
@@ -97,7 +170,10 @@ void handle(const SDL_Event& e) {
         case SDL_KEYDOWN: {
             SDL_Keycode k = e.key.keysym.sym;
             Uint16 mod = e.key.keysym.mod;
-            if (k == SDLK_RETURN || k == SDLK_KP_ENTER) key_push("\r");
+            const bool enter = k == SDLK_RETURN || k == SDLK_KP_ENTER;
+            if (enter && (mod & KMOD_ALT) && surface_window_style() != SCREEN_WINDOW_FIXED) {
+                if (!e.key.repeat) set_fullscreen(!g_fullscreen);
+            } else if (enter) key_push("\r");
             else if (k == SDLK_TAB) key_push("\t");
             else if (k == SDLK_BACKSPACE) key_push("\b");
             else if (k == SDLK_ESCAPE) key_push("\x1B");
@@ -112,7 +188,8 @@ void handle(const SDL_Event& e) {
         }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) key_push(extended_key(SCAN_CLOSE));
-            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) present(g_shown);
+            else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                present(g_shown);
             break;
         default:
             break;
@@ -130,12 +207,24 @@ bool backend_open(int width, int height) {
         SDL_Quit();
         return false;
     }
-    g_window = SDL_CreateWindow(program_title().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                width, height, SDL_WINDOW_SHOWN);
+    const SCREEN_WINDOW style = surface_window_style();
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (style != SCREEN_WINDOW_FIXED) flags |= SDL_WINDOW_RESIZABLE;
+    // Started full screen, the window is made covering the first display;
+    // leaving full screen gives the page's size, centred there.
+    SDL_Rect screen = {SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
+    g_fullscreen = style == SCREEN_WINDOW_FULLSCREEN && SDL_GetDisplayBounds(0, &screen) == 0;
+    if (g_fullscreen) {
+        flags |= SDL_WINDOW_BORDERLESS;
+        g_windowed = {screen.x + (screen.w - width) / 2, screen.y + (screen.h - height) / 2, width, height};
+    }
+    g_window = SDL_CreateWindow(program_title().c_str(), screen.x, screen.y, screen.w, screen.h, flags);
     if (!g_window) {
         SDL_Quit();
         return false;
     }
+    // Never smaller than the page: every step shows all of it.
+    if (style != SCREEN_WINDOW_FIXED) SDL_SetWindowMinimumSize(g_window, width, height);
     // Typed text only reaches a window with the keyboard focus; without a
     // window manager nobody else gives it, so take it now.
     SDL_RaiseWindow(g_window);
