@@ -7,8 +7,8 @@
 #include "engine.h"
 #include "main.h"
 #include "page_text.h"
-#include "paging_module.h"
 #include "scene.h"
+#include "story_rules.h"
 #include "story_shape.h"
 
 namespace {
@@ -25,126 +25,110 @@ int64_t shown_words(const std::string& text, size_t lines) {
     return n;
 }
 
-// The words on a page's frame with the visits as they stand.
-int64_t words_on(const STORY_PAGE_TYPE& page) {
+// The words on page p's frame in state s: the option bar lists the options
+// with a caption whose condition holds.
+int64_t words_on(const STORY_RULES& rules, const RULE_STATE& s) {
+    const STORY_PAGE_TYPE& page = PAGES(s.PAGE);
+    bool listed[5] = {};
+    for (size_t slot = 1; slot <= 4 && slot <= rules.TESTS[size_t(s.PAGE)].size(); ++slot)
+        listed[slot] = RULE_HOLDS(rules.TESTS[size_t(s.PAGE)][slot - 1], s);
     return WORD_COUNT(page.CAPTION) + shown_words(PAGE_DESCRIPTION(page), DESCRIPTION_LINES) +
-           shown_words(PAGE_OPTIONS_LINE(page), OPTION_LINES);
+           shown_words(OPTIONS_TEXT(page, listed), OPTION_LINES);
 }
 
-// Whether the page's frame can be drawn with the visits as they stand: a
-// listed option whose condition names a page beyond the story makes the
-// frame the fault report instead.
-bool frame_shows(int32_t p) {
-    try {
-        PAGE_OPTIONS_LINE(PAGES(p));
-        return true;
-    } catch (const FatalReport&) {
-        return false;
+// The search's proof as a route: the page after each key, the words of
+// each frame. False when a key does not play as the rules say, or a frame
+// on the way ends the story.
+bool route_of(const STORY_RULES& rules, const std::vector<std::string>& keys, STATS_ROUTE& route) {
+    RULE_STATE s = RULE_START(rules, true);
+    route = {};
+    route.PAGES.push_back(0);
+    route.WORDS = words_on(rules, s);
+    for (const std::string& key : keys) {
+        const std::vector<RULE_KEY>& here = rules.KEYS[size_t(s.PAGE)];
+        const auto k = std::find_if(here.begin(), here.end(), [&](const RULE_KEY& r) { return rules.KEY_TABLE[r.KEY] == key; });
+        if (k == here.end()) return false;
+        const RULE_STEP step = RULE_PRESS(rules, s, *k);
+        if (step.OUTCOME == RULE_STEP::FAULT || rules.BAR_FAULTS[size_t(step.NEXT.PAGE)]) return false;
+        s = step.NEXT;
+        route.KEYS.push_back(key);
+        route.PAGES.push_back(s.PAGE);
+        route.WORDS += words_on(rules, s);
     }
+    return true;
 }
 
+bool shorter(const STATS_ROUTE& a, const STATS_ROUTE& b) {
+    return a.moves() != b.moves() ? a.moves() < b.moves() : a.WORDS < b.WORDS;
+}
 
-// Depth-first over loop-free routes, each move made by the engine's own key
-// handling on the visits the route has made.
+// Depth-first over loop-free routes (no page twice), each move an option
+// taken as the rules take it in the state the route has made: the longest
+// route to each ending, within a budget of moves.
 class Routes {
 public:
-    Routes(STORY_STATS& stats, int64_t max_steps, std::map<int32_t, size_t>& ending_of)
-        : stats_(stats), max_steps_(max_steps), ending_of_(ending_of), on_path_(size_t(PAGES.ubound()) + 1, false) {}
+    Routes(const STORY_RULES& rules, STORY_STATS& stats, int64_t max_steps, std::map<int32_t, size_t>& ending_of)
+        : rules_(rules), stats_(stats), max_steps_(max_steps), ending_of_(ending_of),
+          on_path_(size_t(rules.LAST) + 1, false) {}
 
-    // Follows every route from `start`. The routes are kept on a stack of
+    // Follows every route from the start. The routes are kept on a stack of
     // their own: a story may be longer than the call stack is deep.
-    void follow(int32_t start) {
+    void follow() {
         struct Step {
-            int32_t page;
+            RULE_STATE state;
             int64_t words;
-            std::vector<std::string> keys;
-            size_t next = 0;
+            size_t next = 0;  // the next of the page's keys to try
+            bool ending;
         };
         std::vector<Step> stack;
-        auto arrive = [&](int32_t page) {
-            on_path_[size_t(page)] = true;
-            path_.PAGES.push_back(page);
-            const int64_t words = words_on(PAGES(page));
+        auto arrive = [&](RULE_STATE s) {
+            on_path_[size_t(s.PAGE)] = true;
+            path_.PAGES.push_back(s.PAGE);
+            const int64_t words = words_on(rules_, s);
             path_.WORDS += words;
-            const bool ending = page != 0 && ending_of_.count(page);
-            if (ending) record(stats_.ENDINGS[ending_of_[page]]);
-            stack.push_back({page, words, ending ? std::vector<std::string>{} : keys_of(page)});
+            const bool ending = s.PAGE != 0 && ending_of_.count(s.PAGE);
+            if (ending) record(stats_.ENDINGS[ending_of_[s.PAGE]]);
+            stack.push_back({std::move(s), words, 0, ending});
         };
-        arrive(start);
+        arrive(RULE_START(rules_, true));
         while (!stack.empty()) {
             Step& top = stack.back();
-            if (top.next >= top.keys.size() || stats_.STEPS >= max_steps_) {
-                if (top.next < top.keys.size()) stats_.COMPLETE = false;
-                const int32_t page = top.page;
+            const std::vector<RULE_KEY>& keys = rules_.KEYS[size_t(top.state.PAGE)];
+            while (top.next < keys.size() && !keys[top.next].OPTION) ++top.next;
+            if (top.ending || top.next >= keys.size() || stats_.STEPS >= max_steps_) {
+                if (!top.ending && top.next < keys.size()) stats_.COMPLETE = false;
+                on_path_[size_t(top.state.PAGE)] = false;
                 path_.WORDS -= top.words;
                 path_.PAGES.pop_back();
-                on_path_[size_t(page)] = false;
                 stack.pop_back();
-                if (!stack.empty()) {
-                    path_.KEYS.pop_back();
-                    undo(stack.back().page);
-                }
+                if (!stack.empty()) path_.KEYS.pop_back();
                 continue;
             }
-            const std::string key = top.keys[top.next++];
-            const int32_t page = top.page;
+            const RULE_KEY& key = keys[top.next++];
             ++stats_.STEPS;
-            const int32_t next = move(page, key);
-            if (next < 0 || next == page || on_path_[size_t(next)]) {
-                undo(page);
+            RULE_STEP step = RULE_PRESS(rules_, top.state, key);
+            // A page whose frame ends the story is no step of a route.
+            if (step.OUTCOME != RULE_STEP::MOVED || on_path_[size_t(step.NEXT.PAGE)] ||
+                rules_.BAR_FAULTS[size_t(step.NEXT.PAGE)])
                 continue;
-            }
-            path_.KEYS.push_back(key);
-            arrive(next);
+            path_.KEYS.push_back(rules_.KEY_TABLE[key.KEY]);
+            arrive(std::move(step.NEXT));
         }
     }
 
 private:
+    const STORY_RULES& rules_;
     STORY_STATS& stats_;
     const int64_t max_steps_;
     std::map<int32_t, size_t>& ending_of_;
     std::vector<bool> on_path_;
     STATS_ROUTE path_;
-    std::vector<int32_t> saved_history_;
-
-    static std::vector<std::string> keys_of(int32_t page) {
-        std::vector<std::string> keys;
-        for (int32_t slot = 1; slot <= 4; ++slot) {
-            const std::string k = PRESSED_KEY(PAGES(page).OPTIONS(slot).KEY);
-            if (!k.empty() && std::find(keys.begin(), keys.end(), k) == keys.end()) keys.push_back(k);
-        }
-        return keys;
-    }
-
-    // The page a key leads to from `page`, or -1 when it ends the story.
-    // What it changes is put back by undo().
-    int32_t move(int32_t page, const std::string& key) {
-        saved_history_.push_back(PAGES(page).HISTORY);
-        PAGELOCATION = page;
-        SETTING_GALLERY = SETTING_GRADE = SETTING_EFFICIENCY = 0;
-        try {
-            BRINDLE_KEY(key);
-        } catch (const FatalReport&) {
-            return -1;
-        }
-        return has_file(PAGELOCATION) && frame_shows(PAGELOCATION) ? PAGELOCATION : -1;
-    }
-    void undo(int32_t page) {
-        PAGES(page).HISTORY = saved_history_.back();
-        saved_history_.pop_back();
-        PAGELOCATION = page;
-    }
 
     void record(STATS_ENDING& ending) {
         ++stats_.ROUTES;
-        const auto shorter = [](const STATS_ROUTE& a, const STATS_ROUTE& b) {
-            return a.moves() != b.moves() ? a.moves() < b.moves() : a.WORDS < b.WORDS;
-        };
         if (!ending.ROUTED || shorter(path_, ending.SHORTEST)) ending.SHORTEST = path_;
         if (!ending.ROUTED || shorter(ending.LONGEST, path_)) ending.LONGEST = path_;
-        if (!stats_.PLAYED || shorter(path_, stats_.SHORTEST_PLAY)) stats_.SHORTEST_PLAY = path_;
-        if (!stats_.PLAYED || shorter(stats_.LONGEST_PLAY, path_)) stats_.LONGEST_PLAY = path_;
-        ending.ROUTED = stats_.PLAYED = true;
+        ending.ROUTED = true;
     }
 };
 }  // namespace
@@ -165,7 +149,7 @@ int64_t WORD_COUNT(const std::string& text) {
     return n;
 }
 
-STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64_t max_states) {
+STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, const REACH_BUDGET& budget) {
     STORY_STATS stats;
     stats.FOLDER = folder.empty() ? "." : folder;
     if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
@@ -178,7 +162,9 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64
         STORY_CLOSE();
         return stats;
     }
-    const REACH_RESULT reach = STORY_REACH(max_states);
+    stats.REACH = STORY_REACH(budget);
+    const REACH_RESULT& reach = stats.REACH;
+    const STORY_RULES rules = STORY_RULES_READ();
 
     std::map<std::pair<std::string, std::string>, STATS_FIGURE> figures;
     std::map<int32_t, size_t> ending_of;
@@ -219,10 +205,25 @@ STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64
         return rank(a.CLASS) != rank(b.CLASS) ? rank(a.CLASS) < rank(b.CLASS) : false;
     });
 
-    if (has_file(0)) {
-        for (int32_t p = 0; p <= PAGES.ubound(); ++p) PAGES(p).HISTORY = 0;
-        FatalCatch catching;
-        if (frame_shows(0)) Routes(stats, max_steps, ending_of).follow(0);
+    // Page 0's own frame may end the story: then there is no play at all.
+    if (has_file(0) && !rules.BAR_FAULTS[0]) {
+        Routes(rules, stats, max_steps, ending_of).follow();
+        // The shortest route is the search's proof (going back through a hub
+        // if that is the way): fewer keys than any loop-free route.
+        for (STATS_ENDING& e : stats.ENDINGS) {
+            STATS_ROUTE proof;
+            const REACH_PAGE& r = reach.PAGES[size_t(e.PAGE)];
+            if (r.REACHABLE != REACH_YES || !route_of(rules, REACH_KEYS(reach, r.PROOF), proof)) continue;
+            if (!e.ROUTED || shorter(proof, e.SHORTEST)) e.SHORTEST = proof;
+            if (!e.ROUTED) e.LONGEST = proof;
+            e.ROUTED = true;
+        }
+        for (const STATS_ENDING& e : stats.ENDINGS) {
+            if (!e.ROUTED) continue;
+            if (!stats.PLAYED || shorter(e.SHORTEST, stats.SHORTEST_PLAY)) stats.SHORTEST_PLAY = e.SHORTEST;
+            if (!stats.PLAYED || shorter(stats.LONGEST_PLAY, e.LONGEST)) stats.LONGEST_PLAY = e.LONGEST;
+            stats.PLAYED = true;
+        }
     }
     STORY_CLOSE();
     return stats;

@@ -2,10 +2,13 @@
 // and what appears where, and how long a play takes to read.
 //
 // Endings and dead ends follow the rule every command shares (story_shape.h).
-// A route is a loop-free play from the start: every move an option the engine itself
-// would choose (conditions included) from what the route has played so far,
-// no page twice. Routes are followed depth first within a budget of steps;
-// past it the figures are the best found and marked incomplete.
+// A route is a play from the start in the reader's real states: every move
+// a key the engine itself would act on (conditions included) from what the
+// route has played so far. The shortest route to an ending is the
+// reachability search's proof (fewest keys, through a hub and back if that
+// is the way). The longest is the longest loop-free one (no page twice),
+// followed depth first within a budget of steps; past it the longest are
+// the longest found, and marked incomplete.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -24,8 +27,8 @@ struct STATS_ENDING {
     int32_t PAGE = 0;
     std::string TITLE;
     REACH_VERDICT REACHABLE = REACH_NO;  // by any play, loops allowed (the checker's search)
-    bool ROUTED = false;                 // some loop-free route ends here
-    STATS_ROUTE SHORTEST, LONGEST;       // fewest and most moves (ties: fewer, more words)
+    bool ROUTED = false;                 // some route ends here
+    STATS_ROUTE SHORTEST, LONGEST;       // fewest (the proof) and most moves (ties: fewer, more words)
 };
 
 struct STATS_FIGURE {
@@ -47,9 +50,10 @@ struct STORY_STATS {
         std::string TITLE;
     };
     std::vector<DEAD_END> DEAD_ENDS;  // reachable pages no option leads away from
-    bool COMPLETE = true;  // every loop-free route was followed within the budget
+    bool COMPLETE = true;  // every loop-free route was followed within the budget: the longest are the longest
     int64_t STEPS = 0;     // moves tried
     int64_t ROUTES = 0;    // loop-free routes that end at an ending
+    REACH_RESULT REACH;    // the search behind REACHABLE and the shortest routes
     bool PLAYED = false;   // some route reaches an ending: the two plays below are filled
     STATS_ROUTE SHORTEST_PLAY, LONGEST_PLAY;
     std::vector<STATS_FIGURE> FIGURES;  // by class, then name
@@ -58,7 +62,8 @@ struct STORY_STATS {
 constexpr double WORDS_PER_MINUTE = 200;
 
 // Reads the story in `folder` (without pictures) and works out its figures,
-// trying at most max_steps moves along routes. Closes any story open before.
-STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, int64_t max_states = 1000000);
+// searching within `budget` and trying at most max_steps moves along
+// loop-free routes. Closes any story open before.
+STORY_STATS STORY_STATISTICS(const std::string& folder, int64_t max_steps, const REACH_BUDGET& budget = {});
 // The words of a text: runs of non-blank characters with a letter or digit.
 int64_t WORD_COUNT(const std::string& text);

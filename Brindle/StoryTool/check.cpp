@@ -43,7 +43,7 @@ struct Picture {
 class Checker {
 public:
     Checker(const std::string& folder, CHECK_REPORT& report) : folder_(folder), report_(report) {}
-    void run(int64_t max_states);
+    void run(const REACH_BUDGET& budget);
 
 private:
     const std::string& folder_;
@@ -118,7 +118,7 @@ private:
     void check_figures(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src, const std::vector<const STORY_FILE_TYPE*>& figures);
     void check_text(const STORY_PAGE_TYPE& page, const PAGE_SOURCE* src);
     void check_folders();
-    void check_reach(int64_t max_states);
+    void check_reach(const REACH_BUDGET& budget);
     void fold();
     // The names of the pictures in a folder of Sprites ("scene"), without ".png".
     std::vector<std::string> pictures_in(const std::string& folder) const;
@@ -510,8 +510,8 @@ void Checker::check_folders() {
         add("unused-picture", "note", -1, file_of_asset(path), 0, 0, "no page shows this picture");
 }
 
-void Checker::check_reach(int64_t max_states) {
-    report_.REACH = STORY_REACH(max_states);
+void Checker::check_reach(const REACH_BUDGET& budget) {
+    report_.REACH = STORY_REACH(budget);
     const REACH_RESULT& reach = report_.REACH;
     const STORY_END_PAGES ends = STORY_ENDS(reach);
     report_.ENDINGS = ends.ENDINGS;
@@ -569,7 +569,7 @@ void Checker::check_reach(int64_t max_states) {
     }
 }
 
-void Checker::run(int64_t max_states) {
+void Checker::run(const REACH_BUDGET& budget) {
     check_sources();
     check_interface();
     const auto& pages = STORY_PAGES();
@@ -583,7 +583,7 @@ void Checker::run(int64_t max_states) {
             report_.PAGE_FILES.push_back(p);
             check_page(pages(p), pictures[p]);
         }
-    check_reach(max_states);
+    check_reach(budget);
     check_folders();
     check_refused();
     check_descriptions();
@@ -679,7 +679,7 @@ std::string DIAGNOSTIC_PLACE(const CHECK_REPORT& report, const DIAGNOSTIC& d) {
     return where;
 }
 
-CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states) {
+CHECK_REPORT CHECK_STORY(const std::string& folder, const REACH_BUDGET& budget) {
     CHECK_REPORT report;
     report.FOLDER = folder.empty() ? "." : folder;
     if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
@@ -687,7 +687,7 @@ CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states) {
         return report;
     }
     STORY_OPEN(folder, STORY_LOGIC, true);
-    Checker(folder, report).run(max_states);
+    Checker(folder, report).run(budget);
     // Files in name order, lines in order, story-wide findings last.
     const auto in_order = [](const DIAGNOSTIC& a, const DIAGNOSTIC& b) {
         if (a.FILE.empty() != b.FILE.empty()) return b.FILE.empty();

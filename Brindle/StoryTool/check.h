@@ -34,7 +34,7 @@ struct CHECK_REPORT {
     int FOLDED = 0;                           // findings folded under their causes
 };
 
-CHECK_REPORT CHECK_STORY(const std::string& folder, int64_t max_states);
+CHECK_REPORT CHECK_STORY(const std::string& folder, const REACH_BUDGET& budget);
 
 // The path of a file of the story as an author's tools will find it from
 // the current folder, written as the system writes paths: the story folder

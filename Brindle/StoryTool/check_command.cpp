@@ -52,8 +52,10 @@ json report_json(const CHECK_REPORT& r) {
                                                                         {"keys", keys_json(REACH_KEYS(r.REACH, ro.PROOF))}};
         }
     }
-    out["reachability"] = {{"complete", r.REACH.COMPLETE}, {"states", r.REACH.STATES}, {"pages", pages},
-                           {"options", options}};
+    // A count past what a double holds exactly is given as a double.
+    const json states = r.REACH.STATES < 9007199254740992.0L ? json(int64_t(r.REACH.STATES)) : json(double(r.REACH.STATES));
+    out["reachability"] = {{"complete", r.REACH.COMPLETE}, {"states", states}, {"pages", pages}, {"options", options}};
+    if (!r.REACH.COMPLETE) out["reachability"]["stopped"] = REACH_STOP_TEXT(r.REACH);
     return out;
 }
 
@@ -79,15 +81,15 @@ void print_human(const CHECK_REPORT& r, bool verbose) {
                                                    : "    (%s follow from it: --verbose lists them)\n",
                         plural(int64_t(d.CONSEQUENCES.size()), "more finding").c_str());
     }
-    int reachable = 0, undecided = 0;
+    int reachable = 0;
+    std::vector<int32_t> undecided;
     for (int32_t p : r.PAGE_FILES) {
         reachable += r.REACH.PAGES[size_t(p)].REACHABLE == REACH_YES;
-        undecided += r.REACH.PAGES[size_t(p)].REACHABLE == REACH_UNDECIDED;
+        if (r.REACH.PAGES[size_t(p)].REACHABLE == REACH_UNDECIDED) undecided.push_back(p);
     }
     std::string reach = std::to_string(reachable) + " of " + std::to_string(r.PAGE_FILES.size()) + " pages reachable";
-    reach += r.REACH.COMPLETE ? " (every state searched: " + std::to_string(r.REACH.STATES) + ")"
-                              : ", " + std::to_string(undecided) + " undecided (the search stopped at " +
-                                    std::to_string(r.REACH.STATES) + " states; raise --max-states)";
+    reach += r.REACH.COMPLETE ? " (every state searched: " + STATES_TEXT(r.REACH.STATES) + ")"
+                              : ", " + std::to_string(undecided.size()) + " undecided";
     std::string ends = plural(int64_t(r.ENDINGS.size()), "ending");
     if (!r.ENDINGS.empty()) ends += " (page" + std::string(r.ENDINGS.size() == 1 ? " " : "s ") + page_list(r.ENDINGS) + ")";
     if (!r.DEAD_ENDS.empty())
@@ -95,6 +97,17 @@ void print_human(const CHECK_REPORT& r, bool verbose) {
                 std::string(r.DEAD_ENDS.size() == 1 ? " " : "s ") + page_list(r.DEAD_ENDS) + ")";
     std::printf("%s, %s, %s; %s; %s\n", plural(r.ERRORS, "error").c_str(), plural(r.WARNINGS, "warning").c_str(),
                 plural(r.NOTES, "note").c_str(), reach.c_str(), ends.c_str());
+    if (!r.REACH.COMPLETE) {
+        // Why the search stopped, and which pages it left open: the first few by number.
+        std::string open;
+        for (size_t i = 0; i < undecided.size() && i < 20; ++i) open += (i ? ", " : " ") + std::to_string(undecided[i]);
+        if (undecided.size() > 20) open += " and " + std::to_string(undecided.size() - 20) + " more";
+        std::printf("%s: %s\n", REACH_STOP_TEXT(r.REACH).c_str(),
+                    undecided.empty() ? "every page was reached; options it did not see taken are undecided"
+                                      : ("undecided (neither reached nor proven unreachable): page" +
+                                         std::string(undecided.size() == 1 ? "" : "s") + open)
+                                            .c_str());
+    }
 }
 }  // namespace
 
@@ -102,17 +115,16 @@ void add_check_command(CLI::App& app, int& status) {
     struct Options {
         std::string folder;
         bool json = false, verbose = false;
-        int64_t max_states = 1000000;
+        REACH_BUDGET budget;
     };
     auto options = std::make_shared<Options>();
     CLI::App* check = app.add_subcommand("check", "Find what is wrong with a story, and what a reader can reach");
     add_folder(check, options->folder);
     check->add_flag("--json", options->json, "one JSON object on standard output");
     check->add_flag("--verbose", options->verbose, "also list, under each mistake, the findings that follow from it");
-    check->add_option("--max-states", options->max_states, "how many states the reachability search may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(check, options->budget);
     check->callback([options, &status] {
-        const CHECK_REPORT report = CHECK_STORY(options->folder, options->max_states);
+        const CHECK_REPORT report = CHECK_STORY(options->folder, WITH_PROGRESS_LINE(options->budget));
         if (!report.PROBLEM.empty()) {
             status = no_story(report.FOLDER, report.PROBLEM);
             return;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "reach.h"
+
 void add_check_command(CLI::App& app, int& status);
 void add_render_command(CLI::App& app, int& status);
 void add_graph_command(CLI::App& app, int& status);
@@ -19,6 +21,20 @@ void add_new_command(CLI::App& app, int& status);
 inline CLI::Option* add_folder(CLI::App* command, std::string& folder) {
     return command->add_option("STORY_FOLDER", folder, "the folder that holds Brindle/Assets (default: this folder)");
 }
+// The reachability search's budget, as every command that runs the search
+// takes it: --max-states and --max-seconds (the memory budget is fixed).
+void add_search_budget(CLI::App* command, REACH_BUDGET& budget);
+// The budget with a progress line on standard error, when that is a
+// terminal and the search takes longer than a second; cleared at the end.
+REACH_BUDGET WITH_PROGRESS_LINE(REACH_BUDGET budget);
+// Why the search stopped before it saw everything ("" when it did not):
+// "the search stopped at its time budget (--max-seconds 60) after 1,234,567
+// states", naming the option that raises it.
+std::string REACH_STOP_TEXT(const REACH_RESULT& reach);
+// A count of states as a reader takes it in: digits up to a trillion,
+// then "2.3e+19".
+std::string STATES_TEXT(long double states);
+
 // Exit statuses: 0 all well, 1 something found or failed, 2 a usage error
 // or a folder that holds no story.
 constexpr int EXIT_FOUND = 1, EXIT_USAGE = 2;

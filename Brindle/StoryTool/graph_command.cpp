@@ -10,7 +10,7 @@
 namespace {
 struct Options {
     std::string folder, format, out;
-    int64_t max_states = 1000000;
+    REACH_BUDGET budget;
 };
 
 // The format a file name asks for, or "".
@@ -25,7 +25,7 @@ std::string format_of(const std::string& path) {
 }
 
 int run(const Options& o) {
-    const CHECK_REPORT report = CHECK_STORY(o.folder, o.max_states);
+    const CHECK_REPORT report = CHECK_STORY(o.folder, WITH_PROGRESS_LINE(o.budget));
     if (!report.PROBLEM.empty()) {
         return no_story(report.FOLDER, report.PROBLEM);
     }
@@ -67,7 +67,6 @@ void add_graph_command(CLI::App& app, int& status) {
     graph->add_option("--format", o->format, "dot, svg (laid out by Graphviz), json or mermaid (default: from -o, else dot)")
         ->check(CLI::IsMember({"dot", "svg", "json", "mermaid"}));
     graph->add_option("-o,--output", o->out, "the file to write (default: standard output)");
-    graph->add_option("--max-states", o->max_states, "how many states the reachability search may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(graph, o->budget);
     graph->callback([o, &status] { status = run(*o); });
 }

@@ -1,5 +1,5 @@
 // brindle-story: the story author's command.
-//   brindle-story check [STORY_FOLDER] [--json] [--verbose] [--max-states N]
+//   brindle-story check [STORY_FOLDER] [--json] [--verbose] [--max-seconds S] [--max-states N]
 //   brindle-story render [STORY_FOLDER] --page N [--keys K] [--gallery] [--progress] -o FILE.png
 //   brindle-story graph [STORY_FOLDER] [--format dot|svg|json|mermaid] [-o FILE]
 //   brindle-story stats [STORY_FOLDER] [--json]

@@ -246,18 +246,22 @@ void add_random_command(CLI::App& app, int& status) {
                       "take the option taken least so far (ties: the first), not a random one");
     command->add_flag("--json", options->json, "one JSON object on standard output");
     command->add_option("--graph", options->graph, "also draw the story map as SVG, each page and option shaded by its hits");
-    command->add_option("--max-states", options->settings.MAX_STATES,
-                        "how many states the reachability search beside the counts may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(command, options->settings.BUDGET);
     command->callback([options, &status] {
         if (std::string why = STORY_FOLDER_PROBLEM(options->folder); !why.empty()) {
             status = no_story(options->folder, why);
             return;
         }
+        // The map needs the checker's findings; its search gives the
+        // verdicts beside the counts too, so it is made once.
+        RANDOM_SETTINGS settings = options->settings;
+        settings.BUDGET = WITH_PROGRESS_LINE(settings.BUDGET);
+        CHECK_REPORT checked;
+        if (!options->graph.empty()) checked = CHECK_STORY(options->folder, settings.BUDGET);
         RANDOM_REPORT report;
         {
-            ProgressBar bar(options->settings.RUNS);
-            report = RANDOM_PLAY(options->folder, options->settings, std::ref(bar));
+            ProgressBar bar(settings.RUNS);
+            report = RANDOM_PLAY(options->folder, settings, std::ref(bar), options->graph.empty() ? nullptr : &checked.REACH);
         }
         if (!report.PROBLEM.empty()) {
             std::fprintf(stderr, "brindle-story random: the story cannot be played: %s\n", report.PROBLEM.c_str());
@@ -266,7 +270,7 @@ void add_random_command(CLI::App& app, int& status) {
         }
         if (!options->graph.empty()) {
             std::string error;
-            if (!RANDOM_GRAPH(options->folder, report, options->graph, error)) {
+            if (!RANDOM_GRAPH(checked, report, options->graph, error)) {
                 std::fprintf(stderr, "brindle-story random: no map drawn: %s\n", error.c_str());
                 status = EXIT_FOUND;
             }

@@ -28,8 +28,7 @@ MAP_SHADES RANDOM_SHADES(const RANDOM_REPORT& report) {
     return shades;
 }
 
-bool RANDOM_GRAPH(const std::string& folder, const RANDOM_REPORT& report, const std::string& path, std::string& error) {
-    const CHECK_REPORT checked = CHECK_STORY(folder, report.SETTINGS.MAX_STATES);
+bool RANDOM_GRAPH(const CHECK_REPORT& checked, const RANDOM_REPORT& report, const std::string& path, std::string& error) {
     if (!checked.PROBLEM.empty()) {
         error = checked.PROBLEM;
         return false;

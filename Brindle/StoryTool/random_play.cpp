@@ -114,7 +114,7 @@ uint64_t RANDOM_NEXT_SEED(uint64_t seed) {
 }
 
 RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& settings,
-                          const std::function<void(int64_t)>& progress) {
+                          const std::function<void(int64_t)>& progress, const REACH_RESULT* given) {
     RANDOM_REPORT report;
     report.FOLDER = folder.empty() ? "." : folder;
     report.SETTINGS = settings;
@@ -137,8 +137,11 @@ RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& sett
     report.TOTAL = int32_t(pages.count());
 
     // What the checker proves a reader can reach: the endings, and the
-    // counts set beside it.
-    const REACH_RESULT reach = STORY_REACH(settings.MAX_STATES);
+    // counts set beside it. (A search given for other pages, the files
+    // changed since, is not used.)
+    const bool fits = given && given->PAGES.size() == size_t(last) + 1;
+    const REACH_RESULT searched = fits ? REACH_RESULT{} : STORY_REACH(settings.BUDGET);
+    const REACH_RESULT& reach = fits ? *given : searched;
     report.REACH_COMPLETE = reach.COMPLETE;
     Tally t;
     t.pressed.resize(size_t(last) + 1);

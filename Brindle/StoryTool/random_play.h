@@ -22,7 +22,7 @@ struct RANDOM_SETTINGS {
     uint64_t SEED = 1;
     int64_t STEPS = 1000;      // the most options one run takes
     bool LEAST_USED = false;   // take the option taken least so far (ties: the lowest slot), not a random one
-    int64_t MAX_STATES = 1000000;  // for the reachability search the counts are set beside
+    REACH_BUDGET BUDGET;       // for the reachability search the counts are set beside
 };
 
 // The seed of the run after the one seeded `seed`: run 1 uses the seed
@@ -81,6 +81,8 @@ struct RANDOM_REPORT {
 };
 
 // Plays the story in `folder` (see STORY_OPEN) settings.RUNS times.
-// `progress` (when set) hears the number of runs done after each run.
+// `progress` (when set) hears the number of runs done after each run. The
+// verdicts come from `reach` when it is given (the search made on the same
+// story), else from a search of its own.
 RANDOM_REPORT RANDOM_PLAY(const std::string& folder, const RANDOM_SETTINGS& settings,
-                          const std::function<void(int64_t)>& progress = {});
+                          const std::function<void(int64_t)>& progress = {}, const REACH_RESULT* reach = nullptr);

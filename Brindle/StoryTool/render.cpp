@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "commands.h"
 #include "key_names.h"
 #include "page_text.h"
 #include "paging_module.h"
@@ -64,9 +65,9 @@ void put_text(IMAGE* target, int64_t x, int64_t y, const std::string& text, uint
 }
 }  // namespace
 
-STORY_RESULT RENDER_OPEN(const std::string& folder, int64_t max_states, REACH_RESULT& reach) {
+STORY_RESULT RENDER_OPEN(const std::string& folder, const REACH_BUDGET& budget, REACH_RESULT& reach) {
     STORY_RESULT r = STORY_OPEN(folder, STORY_FRAMES);
-    if (r.ok) reach = STORY_REACH(max_states);
+    if (r.ok) reach = STORY_REACH(budget);
     return r;
 }
 
@@ -85,8 +86,8 @@ RENDER_RESULT RENDER_FRAME(const REACH_RESULT& reach, const RENDER_REQUEST& requ
             out.unreachable = true;
             out.message = r.REACHABLE == REACH_NO
                               ? "page " + std::to_string(page) + " cannot be reached: no keys from the start lead there"
-                              : "page " + std::to_string(page) + " was not reached within the search's " +
-                                    std::to_string(reach.STATES) + " states (raise --max-states, or give --keys)";
+                              : "page " + std::to_string(page) + " was not reached before " + REACH_STOP_TEXT(reach) +
+                                    " (raise the budget, or give --keys)";
             return out;
         }
         keys = REACH_KEYS(reach, r.PROOF);

@@ -32,9 +32,9 @@ struct RENDER_RESULT {
 };
 
 // Opens the story in `folder` for frames (the surface must be open) and
-// searches what a reader can reach, visiting at most max_states states.
+// searches what a reader can reach within `budget`.
 // Not ok: the folder holds no story, no page file, or its first frame faults.
-STORY_RESULT RENDER_OPEN(const std::string& folder, int64_t max_states, REACH_RESULT& reach);
+STORY_RESULT RENDER_OPEN(const std::string& folder, const REACH_BUDGET& budget, REACH_RESULT& reach);
 // Plays one request on the open story from a fresh start and takes the frame.
 RENDER_RESULT RENDER_FRAME(const REACH_RESULT& reach, const RENDER_REQUEST& request);
 // Every page that has a file, in page order: its frame after its shortest

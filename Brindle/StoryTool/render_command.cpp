@@ -19,7 +19,7 @@ struct Options {
     bool gallery = false, progress = false, all = false;
     std::string out, sheet;
     int columns = 4;
-    int64_t max_states = 1000000;
+    REACH_BUDGET budget;
 };
 
 std::string quoted_title(int32_t page) { return "\"" + STORY_PAGES()(page).CAPTION + "\""; }
@@ -53,7 +53,7 @@ int run(const Options& o) {
         ~Closer() { STORY_CLOSE(); }  // every layer and picture released, however this ends
     } closer;
     REACH_RESULT reach;
-    const STORY_RESULT opened = RENDER_OPEN(o.folder, o.max_states, reach);
+    const STORY_RESULT opened = RENDER_OPEN(o.folder, WITH_PROGRESS_LINE(o.budget), reach);
     if (!opened.ok) {
         std::fprintf(stderr, "brindle-story: %s\n", opened.message.c_str());
         return opened.empty ? EXIT_USAGE : EXIT_FOUND;
@@ -128,8 +128,7 @@ void add_render_command(CLI::App& app, int& status) {
     auto* sheet = render->add_option("--sheet", o->sheet, "a contact sheet of every page, with its number and title");
     render->add_option("--columns", o->columns, "pages to a row of the contact sheet")->check(CLI::Range(1, 64));
     render->add_option("-o,--output", o->out, "the PNG file to write (with --all: the folder)");
-    render->add_option("--max-states", o->max_states, "how many states the search for keys may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(render, o->budget);
     all->excludes(page)->excludes(keys)->excludes(sheet);
     sheet->excludes(page)->excludes(keys);
     render->callback([o, render, page, keys, &status] {

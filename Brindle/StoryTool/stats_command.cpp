@@ -16,7 +16,7 @@ struct Options {
     std::string folder;
     bool json = false;
     int64_t max_steps = 2000000;
-    int64_t max_states = 1000000;
+    REACH_BUDGET budget;
 };
 
 double minutes(int64_t words) { return double(words) / WORDS_PER_MINUTE; }
@@ -59,6 +59,7 @@ json stats_json(const STORY_STATS& s) {
     for (const auto& d : s.DEAD_ENDS) dead_ends.push_back({{"page", d.PAGE}, {"title", JSON_TEXT(d.TITLE)}});
     out["dead_ends"] = dead_ends;
     out["routes"] = {{"complete", s.COMPLETE}, {"followed", s.ROUTES}, {"steps", s.STEPS}};
+    out["reach_complete"] = s.REACH.COMPLETE;
     out["reading"] = {{"words_per_minute", WORDS_PER_MINUTE},
                       {"shortest_play", s.PLAYED ? route_json(s.SHORTEST_PLAY) : json(nullptr)},
                       {"longest_play", s.PLAYED ? route_json(s.LONGEST_PLAY) : json(nullptr)}};
@@ -105,8 +106,8 @@ void print_human(const STORY_STATS& s) {
             std::printf("    longest:  %s\n", route_text(e.LONGEST).c_str());
         } else {
             std::printf("    %s\n", e.REACHABLE == REACH_NO    ? "no reader reaches it"
-                                   : e.REACHABLE == REACH_YES ? "no route reaches it without going round a loop"
-                                                              : "not reached within the search");
+                                   : e.REACHABLE == REACH_YES ? "its frame ends the story: an option's condition names a page beyond it"
+                                                              : "not reached within the search's budget");
         }
     }
     if (!s.DEAD_ENDS.empty()) {
@@ -115,9 +116,10 @@ void print_human(const STORY_STATS& s) {
         for (const auto& d : s.DEAD_ENDS) std::printf("  %d \"%s\"\n", d.PAGE, d.TITLE.c_str());
     }
     if (!s.COMPLETE)
-        std::printf("  (routes followed for %lld moves and stopped there: the figures are the best found; raise "
+        std::printf("  (the longest routes are the longest found in %lld moves, where their search stopped; raise "
                     "--max-steps)\n",
                     static_cast<long long>(s.STEPS));
+    if (!s.REACH.COMPLETE) std::printf("  (%s: an ending it did not reach is undecided)\n", REACH_STOP_TEXT(s.REACH).c_str());
     std::printf("\nReading time at %.0f words a minute:\n", WORDS_PER_MINUTE);
     if (s.PLAYED) {
         const STATS_ROUTE& a = s.SHORTEST_PLAY;
@@ -127,7 +129,7 @@ void print_human(const STORY_STATS& s) {
         std::printf("  longest play:  %s (%lld words over %zu pages, ending at page %d)\n", reading_time(b.WORDS).c_str(),
                     static_cast<long long>(b.WORDS), b.PAGES.size(), b.PAGES.back());
     } else {
-        std::printf("  no loop-free route reaches an ending\n");
+        std::printf("  no route reaches an ending\n");
     }
     const char* headings[] = {"Characters", "Items", "Other figures"};
     int shown = -1;
@@ -149,12 +151,11 @@ void add_stats_command(CLI::App& app, int& status) {
     CLI::App* stats = app.add_subcommand("stats", "Count a story: pages, words, endings, routes, figures, reading time");
     add_folder(stats, o->folder);
     stats->add_flag("--json", o->json, "one JSON object on standard output");
-    stats->add_option("--max-steps", o->max_steps, "how many moves the search for routes may try")
+    stats->add_option("--max-steps", o->max_steps, "how many moves the search for the longest routes may try")
         ->check(CLI::PositiveNumber);
-    stats->add_option("--max-states", o->max_states, "how many states the reachability search may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(stats, o->budget);
     stats->callback([o, &status] {
-        const STORY_STATS s = STORY_STATISTICS(o->folder, o->max_steps, o->max_states);
+        const STORY_STATS s = STORY_STATISTICS(o->folder, o->max_steps, WITH_PROGRESS_LINE(o->budget));
         if (!s.PROBLEM.empty()) {
             status = no_story(s.FOLDER, s.PROBLEM);
             return;

@@ -14,7 +14,7 @@ void add_web_command(CLI::App& app, int& status) {
     struct Options {
         std::string folder, output, title;
         bool force = false;
-        int64_t max_states = 1000000;
+        REACH_BUDGET budget;
     };
     auto options = std::make_shared<Options>();
     CLI::App* web = app.add_subcommand("web", "Publish the story as one web page (every file it uses inlined)");
@@ -22,8 +22,7 @@ void add_web_command(CLI::App& app, int& status) {
     web->add_option("-o,--output", options->output, "the page to write (FILE.html)")->required();
     web->add_flag("--force", options->force, "publish even when the checker finds errors");
     web->add_option("--title", options->title, "the page's title (default: the first page's title)");
-    web->add_option("--max-states", options->max_states, "how many states the checker's search may visit")
-        ->check(CLI::PositiveNumber);
+    add_search_budget(web, options->budget);
     web->callback([options, &status] {
         const std::string& folder = options->folder;
         if (std::string why = STORY_FOLDER_PROBLEM(folder); !why.empty()) {
@@ -42,7 +41,7 @@ void add_web_command(CLI::App& app, int& status) {
         }
         // The checker's errors are what a reader would meet: they stop the
         // export unless the author insists.
-        const CHECK_REPORT report = CHECK_STORY(folder, options->max_states);
+        const CHECK_REPORT report = CHECK_STORY(folder, WITH_PROGRESS_LINE(options->budget));
         for (const DIAGNOSTIC& d : report.DIAGNOSTICS)
             if (d.SEVERITY == "error")
                 std::fprintf(stderr, "%s: error: %s: %s\n", DIAGNOSTIC_PLACE(report, d).c_str(), d.NAME.c_str(),

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../fixtures/gamebook.h"
 #include "../fixtures/reach_story.h"
 #include "harness.h"
 
@@ -91,4 +92,36 @@ TEST(CheckerCommand, ExitStatusesAndConventions) {
         << out;
     EXPECT_EQ(out.find("\033["), std::string::npos);  // no colour off a terminal
     fs::remove_all(copy);
+}
+
+// A search its budget stops says which budget, which pages it left open,
+// and claims nothing it did not prove; without the budget the same story is
+// decided whole.
+TEST(CheckerCommand, ASearchCutShortSaysWhichBudgetAndWhichPages) {
+    const std::string tool = (bin_dir() / "brindle-story").string();
+    const fs::path root = temp_dir("gamebook");
+    const gamebook::Shape shape = gamebook::shape(400, 20);
+    gamebook::write(root, shape);
+    std::string out;
+    shell("", "NO_COLOR=1 " + tool + " check --max-states 1000 '" + root.string() + "'", &out);
+    EXPECT_NE(out.find("the search stopped at its budget of states (--max-states 1000) after "), std::string::npos) << out;
+    EXPECT_NE(out.find("undecided (neither reached nor proven unreachable): pages "), std::string::npos) << out;
+    EXPECT_EQ(out.find("unreachable-page"), std::string::npos) << out;
+
+    shell("", tool + " check --json --max-states 1000 '" + root.string() + "'", &out);
+    nlohmann::json report = nlohmann::json::parse(out);
+    EXPECT_FALSE(report["reachability"]["complete"].get<bool>());
+    EXPECT_NE(report["reachability"]["stopped"].get<std::string>().find("--max-states 1000"), std::string::npos);
+    EXPECT_TRUE(report["reachability"]["pages"][std::to_string(shape.ending())]["reachable"].is_null());
+
+    shell("", tool + " check --json '" + root.string() + "'", &out);
+    report = nlohmann::json::parse(out);
+    EXPECT_TRUE(report["reachability"]["complete"].get<bool>());
+    EXPECT_FALSE(report["reachability"].contains("stopped"));
+    for (const auto& [page, keys] : shape.page_keys()) {
+        const nlohmann::json& v = report["reachability"]["pages"][std::to_string(page)];
+        EXPECT_EQ(v["reachable"].get<bool>(), keys >= 0) << page;
+        if (keys >= 0) EXPECT_EQ(int(v["keys"].size()), keys) << page;
+    }
+    fs::remove_all(root);
 }
