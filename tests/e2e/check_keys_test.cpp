@@ -121,7 +121,9 @@ TEST(CheckerCommand, ASearchCutShortSaysWhichBudgetAndWhichPages) {
     for (const auto& [page, keys] : shape.page_keys()) {
         const nlohmann::json& v = report["reachability"]["pages"][std::to_string(page)];
         EXPECT_EQ(v["reachable"].get<bool>(), keys >= 0) << page;
-        if (keys >= 0) EXPECT_EQ(int(v["keys"].size()), keys) << page;
+        if (keys >= 0) {
+            EXPECT_EQ(int(v["keys"].size()), keys) << page;
+        }
     }
     fs::remove_all(root);
 }
