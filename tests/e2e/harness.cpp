@@ -202,6 +202,14 @@ bool wait_for_screen(const XServer& x, const std::function<bool(IMAGE*)>& ok, IM
     }
 }
 
+int64_t differing(IMAGE* a, IMAGE* b) {
+    if (!a || !b || a->WIDTH != b->WIDTH || a->HEIGHT != b->HEIGHT) return -1;
+    int64_t n = 0;
+    for (uint32_t y = 0; y < a->HEIGHT; ++y)
+        for (uint32_t x = 0; x < a->WIDTH; ++x) n += ((image_row(a, y)[x] ^ image_row(b, y)[x]) & 0xFFFFFF) != 0;
+    return n;
+}
+
 uint32_t rgb(IMAGE* shot, int x, int y) {
     if (!shot || x < 0 || y < 0 || x >= int(shot->WIDTH) || y >= int(shot->HEIGHT)) return 0xFFFFFFFFu;
     return image_row(shot, uint32_t(y))[x] & 0xFFFFFF;

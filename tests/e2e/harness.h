@@ -61,6 +61,9 @@ IMAGE* screenshot(const XServer& x);
 bool wait_for_screen(const XServer& x, const std::function<bool(IMAGE*)>& ok, IMAGE*& shot, double seconds = 20);
 
 uint32_t rgb(IMAGE* shot, int x, int y);  // the pixel without its alpha byte
+// How many pixels differ in colour, alpha aside; -1 when the sizes differ
+// or either is null.
+int64_t differing(IMAGE* a, IMAGE* b);
 
 // The folder holding the built programs and the source tree.
 std::filesystem::path bin_dir();

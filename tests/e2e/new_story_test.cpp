@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 namespace {
 std::string story_tool() { return (bin_dir() / "brindle-story").string(); }
 
-int64_t differing(IMAGE* a, IMAGE* b) {
-    if (!a || !b || a->WIDTH != b->WIDTH || a->HEIGHT != b->HEIGHT) return -1;
-    int64_t n = 0;
-    for (uint32_t y = 0; y < a->HEIGHT; ++y)
-        for (uint32_t x = 0; x < a->WIDTH; ++x) n += ((image_row(a, y)[x] ^ image_row(b, y)[x]) & 0xFFFFFF) != 0;
-    return n;
-}
 }  // namespace
 
 TEST(NewStory, ChecksCleanPlaysThroughAndRendersEveryPage) {
