@@ -95,6 +95,28 @@ bool picture_size(const std::vector<unsigned char>& bytes, int min_side, int64_t
     return true;
 }
 
+// The PNG reader's short reasons, in an artist's words; others as they are.
+static std::string damage(const std::string& reason) {
+    static const std::pair<const char*, const char*> WORDS[] = {
+        {"outofdata", "it ends too soon"},
+        {"unexpected end", "it ends too soon"},
+        {"read past buffer", "it ends too soon"},
+        {"no IDAT", "it holds no pixels"},
+        {"not enough pixels", "it holds fewer pixels than its size says"},
+        {"bad zlib header", "its compressed pixels are damaged"},
+        {"bad huffman code", "its compressed pixels are damaged"},
+        {"bad codelengths", "its compressed pixels are damaged"},
+        {"bad dist", "its compressed pixels are damaged"},
+        {"bad codes", "its compressed pixels are damaged"},
+        {"output buffer limit", "its compressed pixels are damaged"},
+        {"invalid filter", "its compressed pixels are damaged"},
+    };
+    std::string text = reason;
+    for (const auto& [code, words] : WORDS)
+        if (reason == code) text = words;
+    return "damaged PNG file" + (text.empty() ? std::string() : ": " + text);
+}
+
 IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why) {
     // The usual pictures the quick way; the rest as the library reads them.
     if (IMAGE* quick = decode_png_quickly(bytes.data(), bytes.size())) return quick;
@@ -102,7 +124,7 @@ IMAGE* decode_picture(const std::vector<unsigned char>& bytes, std::string& why)
     if (!img) {
         const std::string reason = GetLastResult();
         if (reason.find("out of memory") != std::string::npos || reason == "outofmem") why = OUT_OF_MEMORY;
-        else why = "damaged PNG file" + (reason.empty() ? std::string() : ": " + reason);
+        else why = damage(reason);
     }
     return img;
 }

@@ -196,6 +196,8 @@ TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
     // A folder that cannot take the file: false, named, nothing left.
     EXPECT_FALSE(file_write("no/such/folder/x.txt", "x", error));
     EXPECT_EQ(error, "cannot write no/such/folder/x.txt: No such file or directory");
+    EXPECT_FALSE(file_write("", "x", error));
+    EXPECT_EQ(error, "cannot write a file without a name");
     fs::create_directory("full");
     if (geteuid() == 0 && system("mount -t tmpfs -o size=16k tmpfs full 2>/dev/null") == 0) {
         ASSERT_TRUE(file_write("full/f.txt", "old", error));

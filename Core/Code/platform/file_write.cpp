@@ -21,7 +21,11 @@ bool fail(const std::string& path, int why, std::string& error) {
 
 bool file_write(const std::string& path, std::string_view bytes, std::string& error) {
     const std::string target = native_path(path);
-    if (target.empty() || target.back() == '/') return fail(path, EISDIR, error);
+    if (target.empty()) {
+        error = "cannot write a file without a name";
+        return false;
+    }
+    if (target.back() == '/') return fail(path, EISDIR, error);
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
