@@ -11,6 +11,7 @@
 #include "batch.h"
 #include "options.h"
 #include "picture_io.h"
+#include "platform/file_write.h"
 #include "platform/process.h"
 #include "runtime.h"
 
@@ -74,10 +75,8 @@ int main(int argc, char** argv) {
         }
         tasks.push_back(task);
     } else {
-        std::error_code ec;
-        fs::create_directories(o.out_dir, ec);
-        if (ec) {
-            report_failure(o.out_dir, "cannot make the folder: " + ec.message());
+        if (std::string error; !dir_make(o.out_dir, error)) {
+            std::fprintf(stderr, "seamless-tile: %s\n", error.c_str());
             process_exit(1);
         }
         std::map<std::string, std::string> taken;  // output name -> the input that makes it

@@ -321,7 +321,7 @@ bool write_png(IMAGE* img, const PLAY_SCRIPT& script, const std::string& path, s
         error = "cannot write " + path + ": its folder leads out of the script's folder";
         return false;
     }
-    fs::create_directories(parent, ec);
+    if (!dir_make(parent.string(), error)) return false;
     if (SavePNGFile(img, path.c_str(), 0)) return true;
     error = GetLastResult();
     return false;

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "image_file.h"
 #include "key_names.h"
+#include "platform/file_write.h"
 #include "render.h"
 #include "surface.h"
 
@@ -73,8 +74,11 @@ int run(const Options& o) {
     }
 
     if (o.all) {
-        std::error_code ec;
-        std::filesystem::create_directories(o.out, ec);
+        std::string error;
+        if (!dir_make(o.out, error)) {
+            std::fprintf(stderr, "brindle-story: %s\n", error.c_str());
+            return EXIT_FOUND;
+        }
         const int32_t last = STORY_PAGES().ubound();
         const size_t width = std::to_string(last).size();
         int status = 0;

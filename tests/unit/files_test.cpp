@@ -193,11 +193,21 @@ TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
     ASSERT_TRUE(file_read_all("victim.txt", bytes));
     EXPECT_EQ(bytes, "keep");
     EXPECT_FALSE(fs::is_symlink("planted.txt"));
+    // A name as long as a folder allows is written like any other.
+    const std::string longest(251, 'n');
+    ASSERT_TRUE(file_write(longest + ".png", "long", error)) << error;
+    ASSERT_TRUE(file_read_all(longest + ".png", bytes));
+    EXPECT_EQ(bytes, "long");
     // A folder that cannot take the file: false, named, nothing left.
     EXPECT_FALSE(file_write("no/such/folder/x.txt", "x", error));
     EXPECT_EQ(error, "cannot write no/such/folder/x.txt: No such file or directory");
     EXPECT_FALSE(file_write("", "x", error));
     EXPECT_EQ(error, "cannot write a file without a name");
+    // Folders for the output: a file in the way is named as such.
+    ASSERT_TRUE(dir_make("made/on/the/way", error)) << error;
+    ASSERT_TRUE(dir_make("made/on", error)) << error;
+    EXPECT_FALSE(dir_make("out.txt/frames", error));
+    EXPECT_EQ(error, "cannot make out.txt/frames: out.txt is there, and is not a folder");
     fs::create_directory("full");
     if (geteuid() == 0 && system("mount -t tmpfs -o size=16k tmpfs full 2>/dev/null") == 0) {
         ASSERT_TRUE(file_write("full/f.txt", "old", error));

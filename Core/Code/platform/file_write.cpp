@@ -29,11 +29,13 @@ bool file_write(const std::string& path, std::string_view bytes, std::string& er
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    // Hidden, and unlike any name a program here writes on purpose.
+    // Hidden, and unlike any name a program here writes on purpose; cut so
+    // that a target near the 255-byte name limit still gets a temporary.
+    const std::string stem = name.substr(0, 200);
     std::string temp;
     int fd = -1;
     for (int tries = 0; fd < 0 && tries < 100; ++tries) {
-        temp = folder + "/." + name + "." + std::to_string(getpid()) + "-" + std::to_string(g_serial++) + ".tmp";
+        temp = folder + "/." + stem + "." + std::to_string(getpid()) + "-" + std::to_string(g_serial++) + ".tmp";
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) return fail(path, errno, error);
     }
@@ -87,8 +89,12 @@ bool dir_make(const std::string& path, std::string& error) {
         struct stat st;
         if (!folder.empty() && mkdir(folder.c_str(), 0777) != 0) {
             const int why = errno;
-            if (why != EEXIST || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-                error = "cannot make " + folder + ": " + std::strerror(why == EEXIST ? ENOTDIR : why);
+            if (why != EEXIST) {
+                error = "cannot make " + folder + ": " + std::strerror(why);
+                return false;
+            }
+            if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+                error = "cannot make " + target + ": " + folder + " is there, and is not a folder";
                 return false;
             }
         }

@@ -16,7 +16,8 @@ bool file_write(const std::string& path, std::string_view bytes, std::string& er
 
 // Makes the folder `path` and every missing folder on the way to it; a
 // folder already there is fine. False when something else is in the way or
-// a folder cannot be made, with `error` naming it: "cannot make FOLDER: ...".
+// a folder cannot be made, with `error` naming it: "cannot make FOLDER: ...",
+// or "cannot make a/b: a is there, and is not a folder".
 bool dir_make(const std::string& path, std::string& error);
 
 // True when `name` stays inside the folder it is taken in: not empty, not
