@@ -11,11 +11,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-}
 
-packages=(g++ cmake ninja-build pkg-config libsdl2-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev)
+packages=(g++ cmake ninja-build pkg-config libsdl2-dev libx11-dev libstb-dev libcli11-dev nlohmann-json3-dev zlib1g-dev)
 case "$mode" in
   --player) ;;
   "") packages+=(graphviz libdeflate-dev) ;;
-  --tests) packages+=(graphviz libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev libx11-dev xvfb xauth xdotool imagemagick
+  --tests) packages+=(graphviz libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool imagemagick
                      emscripten chromium) ;;
   --fuzz) packages+=(clang libclang-rt-14-dev) ;;
   *) echo "usage: tools/setup.sh [--player | --tests | --fuzz]" >&2; exit 2 ;;

@@ -20,6 +20,10 @@
 #include "../surface.h"
 #include "backend.h"
 
+// Last: Xlib's names (Window, None, ...) would clash with ours.
+#include <X11/Xlib.h>
+#include <X11/Xproto.h>
+
 namespace {
 SDL_Window* g_window = nullptr;
 const IMAGE* g_shown = nullptr;
@@ -35,6 +39,19 @@ void wake() {
     SDL_Event e = {};
     e.type = g_wake_event;
     SDL_PushEvent(&e);
+}
+
+// SDL ends its own wait for events by sending the window a message over a
+// second connection to the X server, even for a key it reads itself. When
+// that key closes the window, the server can take the window away before it
+// takes the message; its "no such window" answer is read as the program
+// ends, and Xlib's default handler would then end a clean exit with status 1.
+// That answer is harmless; every other error gets Xlib's own handling.
+XErrorHandler g_x_errors = nullptr;
+
+int on_x_error(Display* display, XErrorEvent* e) {
+    if (e->error_code == BadWindow && e->request_code == X_SendEvent) return 0;
+    return g_x_errors(display, e);
 }
 
 std::string program_title() {
@@ -199,6 +216,8 @@ void handle(const SDL_Event& e) {
 
 bool backend_open(int width, int height) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // Ctrl+C and kill keep their meaning
+    // Before SDL starts: SDL puts back the handler it found when it quits.
+    if (!g_x_errors) g_x_errors = XSetErrorHandler(on_x_error);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
     // Without a display SDL falls back to drivers that draw nowhere; a window
     // nobody can see or type into is no window.
