@@ -27,6 +27,19 @@ bool same_file(const std::string& a, const std::string& b) {
     std::error_code ec;
     return fs::equivalent(a, b, ec) && !ec;
 }
+
+// True when two outputs, made or not yet, would be one file: the same name
+// in the same folder (the writer replaces a link there, never follows it).
+bool same_output(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    const auto where = [](const std::string& p) {
+        std::error_code ec;
+        const fs::path full = fs::absolute(p, ec), name = full.filename();
+        if (name.empty() || name == "." || name == "..") return fs::weakly_canonical(full, ec);
+        return fs::weakly_canonical(full.parent_path(), ec) / name;
+    };
+    return where(a) == where(b);
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,17 +112,26 @@ int main(int argc, char** argv) {
             ++refused;
         }
     }
-    // A tile never replaces its own picture.
+    // A tile never replaces a picture it is made from (the mask among them),
+    // and no two of its outputs share a file, where the last would win.
     std::vector<TileTask> runnable;
     for (const TileTask& t : tasks) {
-        std::vector<std::string> ins{t.input}, outs{t.output, t.preview, t.save_mask};
-        for (const MapTask& m : t.maps) ins.push_back(m.input), outs.push_back(m.output);
+        std::vector<std::string> ins{t.input};
+        if (!o.mask.empty()) ins.push_back(o.mask);
+        std::vector<std::pair<std::string, std::string>> outs{
+            {t.output, "the tile"}, {t.preview, "the preview"}, {t.save_mask, "the mask"}};
+        for (const MapTask& m : t.maps) ins.push_back(m.input), outs.push_back({m.output, "the tile of " + m.input});
         std::string clash;
         for (const std::string& in : ins)
-            for (const std::string& out : outs)
-                if (clash.empty() && same_file(in, out)) clash = out;
+            for (const auto& out : outs)
+                if (clash.empty() && same_file(in, out.first))
+                    clash = out.first + " would replace a picture the tile is made from";
+        for (size_t i = 0; i < outs.size(); ++i)
+            for (size_t j = i + 1; j < outs.size(); ++j)
+                if (clash.empty() && same_output(outs[i].first, outs[j].first))
+                    clash = outs[i].second + " and " + outs[j].second + " would both be written to " + outs[j].first;
         if (!clash.empty()) {
-            report_failure(t.input, clash + " would replace a picture the tile is made from");
+            report_failure(t.input, clash);
             ++refused;
         } else {
             runnable.push_back(t);

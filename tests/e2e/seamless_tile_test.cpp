@@ -227,6 +227,40 @@ TEST(SeamlessTileCommand, InputsThatAreNotFilesAreRefusedAtOnce) {
     fs::remove_all(dir);
 }
 
+TEST(SeamlessTileCommand, OutputsThatWouldShareAFileAreRefusedBeforeAnythingIsWritten) {
+    // Two outputs in one file keep only the last written; the mask given is
+    // read, so saving the weights over it would lose it.
+    const fs::path dir = temp_dir("seamless-tile");
+    make_photo(dir / "a.png", 64, 3, false);
+    fs::create_directories(dir / "maps");
+    make_photo(dir / "maps" / "n.png", 64, 4, false);
+    IMAGE* grey = image_alloc(64, 64);
+    for (uint32_t y = 0; y < 64; ++y) std::fill(image_row(grey, y), image_row(grey, y) + 64, 0xFF000000u | (y * 4) * 0x010101u);
+    ASSERT_TRUE(SavePNGFile(grey, (dir / "mask.png").c_str(), 0));
+    image_destroy(grey);
+    const std::string mask_before = text_of(dir / "mask.png");
+    const std::string d = dir.string() + "/";
+    const std::pair<std::string, std::string> cases[] = {
+        {"--preview " + d + "p.png " + d + "a.png " + d + "maps/../p.png",
+         "the tile and the preview would both be written to " + d + "p.png"},
+        {"--method cut --maps " + d + "maps/n.png " + d + "a.png " + d + "n.tile.png",
+         "the tile and the tile of " + d + "maps/n.png would both be written to " + d + "n.tile.png"},
+        {"--save-mask " + d + "w.png --preview " + d + "maps/../w.png " + d + "a.png " + d + "t.png",
+         "the preview and the mask would both be written to " + d + "w.png"},
+        {"--mask " + d + "mask.png --save-mask " + d + "mask.png " + d + "a.png " + d + "t.png",
+         d + "mask.png would replace a picture the tile is made from"},
+    };
+    for (const auto& [args, why] : cases) {
+        int status = -1;
+        run(tool() + " " + args, status, dir / "err.txt");
+        EXPECT_EQ(status, 1) << args;
+        EXPECT_EQ(text_of(dir / "err.txt"), "seamless-tile: " + d + "a.png: " + why + "\n") << args;
+    }
+    EXPECT_EQ(text_of(dir / "mask.png"), mask_before);
+    for (const char* made : {"p.png", "n.tile.png", "w.png", "t.png"}) EXPECT_FALSE(fs::exists(dir / made)) << made;
+    fs::remove_all(dir);
+}
+
 TEST(SeamlessTileCommand, APictureThatRunsOutOfMemoryFailsAlone) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit this test sets";
