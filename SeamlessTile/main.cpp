@@ -28,17 +28,9 @@ bool same_file(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, ec) && !ec;
 }
 
-// True when two outputs, made or not yet, would be one file: the same name
-// in the same folder (the writer replaces a link there, never follows it).
+// True when two outputs, made or not yet, would be one file.
 bool same_output(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) return false;
-    const auto where = [](const std::string& p) {
-        std::error_code ec;
-        const fs::path full = fs::absolute(p, ec), name = full.filename();
-        if (name.empty() || name == "." || name == "..") return fs::weakly_canonical(full, ec);
-        return fs::weakly_canonical(full.parent_path(), ec) / name;
-    };
-    return where(a) == where(b);
+    return !a.empty() && !b.empty() && file_write_place(a) == file_write_place(b);
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "process.h"
 
@@ -63,6 +64,14 @@ bool file_write(const std::string& path, std::string_view bytes, std::string& er
         close(dir);
     }
     return true;
+}
+
+std::string file_write_place(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path full = fs::absolute(native_path(path), ec), name = full.filename();
+    if (name.empty() || name == "." || name == "..") return fs::weakly_canonical(full, ec).string();
+    return (fs::weakly_canonical(full.parent_path(), ec) / name).string();
 }
 
 bool name_stays_inside(const std::string& name) {

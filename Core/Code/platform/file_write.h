@@ -14,6 +14,11 @@
 
 bool file_write(const std::string& path, std::string_view bytes, std::string& error);
 
+// Where file_write(path) puts its file: the real path of its folder (links
+// and ".." worked out as the system does) joined to its name. Two paths
+// with one place are one file to the writer, however they are spelled.
+std::string file_write_place(const std::string& path);
+
 // Makes the folder `path` and every missing folder on the way to it; a
 // folder already there is fine. False when something else is in the way or
 // a folder cannot be made, with `error` naming it: "cannot make FOLDER: ...",
