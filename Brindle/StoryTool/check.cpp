@@ -698,6 +698,7 @@ CHECK_REPORT CHECK_STORY(const std::string& folder, const REACH_BUDGET& budget) 
     for (DIAGNOSTIC& d : report.DIAGNOSTICS) std::stable_sort(d.CONSEQUENCES.begin(), d.CONSEQUENCES.end(), in_order);
     for (const DIAGNOSTIC& d : report.DIAGNOSTICS)
         (d.SEVERITY == "error" ? report.ERRORS : d.SEVERITY == "warning" ? report.WARNINGS : report.NOTES)++;
+    for (const STORY_FILE_TYPE& f : STORY_FILES()) report.FILES.push_back(f.PATH);
     STORY_CLOSE();
     return report;
 }

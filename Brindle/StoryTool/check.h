@@ -32,6 +32,7 @@ struct CHECK_REPORT {
     std::vector<int32_t> ENDINGS, DEAD_ENDS;  // by the rule every command shares (story_shape.h)
     int ERRORS = 0, WARNINGS = 0, NOTES = 0;  // the causes; what follows from them is not counted again
     int FOLDED = 0;                           // findings folded under their causes
+    std::vector<std::string> FILES;           // every file the story reads (STORY_FILES' paths)
 };
 
 CHECK_REPORT CHECK_STORY(const std::string& folder, const REACH_BUDGET& budget);

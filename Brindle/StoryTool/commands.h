@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "reach.h"
 
@@ -34,6 +35,14 @@ std::string REACH_STOP_TEXT(const REACH_RESULT& reach);
 // A count of states as a reader takes it in: digits up to a trillion,
 // then "2.3e+19".
 std::string STATES_TEXT(long double states);
+
+// Why an output may not be written at `path`: "cannot write PATH: the
+// story reads FILE" when it would replace a file the story reads, or the
+// file a link among them leads to; "" when it may. `story_files` are
+// STORY_FILES' paths (STORY_FILE_PATHS, or a report's FILES).
+std::string STORY_OUTPUT_PROBLEM(const std::vector<std::string>& story_files, const std::string& path);
+// The paths of STORY_FILES() for the story open now.
+std::vector<std::string> STORY_FILE_PATHS();
 
 // Exit statuses: 0 all well, 1 something found or failed, 2 a usage error
 // or a folder that holds no story.

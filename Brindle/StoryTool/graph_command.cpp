@@ -51,8 +51,8 @@ int run(const Options& o) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
-    std::string error;
-    if (!file_write(o.out, text, error)) {
+    std::string error = STORY_OUTPUT_PROBLEM(report.FILES, o.out);
+    if (!error.empty() || !file_write(o.out, text, error)) {
         std::fprintf(stderr, "brindle-story: %s\n", error.c_str());
         return EXIT_FOUND;
     }

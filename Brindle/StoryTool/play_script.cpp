@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "commands.h"
 #include "engine.h"
 #include "image_file.h"
 #include "key_names.h"
@@ -309,19 +310,32 @@ struct ImageHolder {
     ~ImageHolder() { image_destroy(img); }
 };
 
-// Writes `img` (RGB; the window shows no alpha) as a PNG, whole or not at
-// all, making the folders on the way; all of it inside the script's folder,
-// also where a folder on the way is a link.
-bool write_png(IMAGE* img, const PLAY_SCRIPT& script, const std::string& path, std::string& error) {
-    std::error_code ec;
-    const fs::path folder = fs::weakly_canonical(fs::absolute(fs::path(script.PATH).parent_path()), ec);
-    const fs::path parent = fs::weakly_canonical(fs::absolute(fs::path(path)).parent_path(), ec);
+// True when the script may write or remove a file at `path`: inside the
+// script's folder, also where a folder on the way is a link, and not a file
+// the story reads. Otherwise `error` says why.
+bool may_touch(const PLAY_SCRIPT& script, const std::string& path, std::string& error) {
+    // A script named without a folder is in the current one.
+    const auto real_folder = [](const std::string& file) {
+        std::error_code ec;
+        const fs::path folder = fs::absolute(file, ec).parent_path();
+        return ec ? fs::path() : fs::weakly_canonical(folder, ec);
+    };
+    const fs::path folder = real_folder(script.PATH), parent = real_folder(path);
     const auto [end, _] = std::mismatch(folder.begin(), folder.end(), parent.begin(), parent.end());
-    if (ec || end != folder.end()) {
+    if (folder.empty() || parent.empty() || end != folder.end()) {
         error = "cannot write " + path + ": its folder leads out of the script's folder";
         return false;
     }
-    if (!dir_make(parent.string(), error)) return false;
+    error = STORY_OUTPUT_PROBLEM(STORY_FILE_PATHS(), path);
+    return error.empty();
+}
+
+// Writes `img` (RGB; the window shows no alpha) as a PNG, whole or not at
+// all, making the folders on the way, where the script may (may_touch).
+bool write_png(IMAGE* img, const PLAY_SCRIPT& script, const std::string& path, std::string& error) {
+    if (!may_touch(script, path, error)) return false;
+    const std::string parent = fs::path(path).parent_path().string();
+    if (!parent.empty() && !dir_make(parent, error)) return false;
     if (SavePNGFile(img, path.c_str(), 0)) return true;
     error = GetLastResult();
     return false;
@@ -382,8 +396,8 @@ std::string check_frame(const PLAY_SCRIPT& script, const PLAY_STEP& step, bool b
         }
     // What an earlier failing run left beside the stored frame goes once it is not so.
     auto forget_failure = [&] {
-        fs::remove(got_path, ec);
-        fs::remove(diff_path, ec);
+        for (const std::string& left : {got_path, diff_path})
+            if (std::string unused; may_touch(script, left, unused)) fs::remove(left, ec);
     };
     if (same_size && differ == 0) {
         forget_failure();

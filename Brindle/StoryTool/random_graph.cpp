@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "check.h"
+#include "commands.h"
 #include "platform/file_write.h"
 
 namespace {
@@ -33,6 +34,7 @@ bool RANDOM_GRAPH(const CHECK_REPORT& checked, const RANDOM_REPORT& report, cons
         error = checked.PROBLEM;
         return false;
     }
+    if (error = STORY_OUTPUT_PROBLEM(checked.FILES, path); !error.empty()) return false;
     const MAP_SHADES shades = RANDOM_SHADES(report);
     std::string svg;
     if (!DOT_TO_SVG(STORY_MAP_DOT(checked, &shades), svg, error)) return false;

@@ -26,6 +26,10 @@ struct Options {
 std::string quoted_title(int32_t page) { return "\"" + STORY_PAGES()(page).CAPTION + "\""; }
 
 bool save(IMAGE* img, const std::string& path) {
+    if (const std::string why = STORY_OUTPUT_PROBLEM(STORY_FILE_PATHS(), path); !why.empty()) {
+        std::fprintf(stderr, "brindle-story: %s\n", why.c_str());
+        return false;
+    }
     if (SavePNGFile(img, path.c_str(), 0)) return true;
     std::fprintf(stderr, "brindle-story: %s\n", GetLastResult().c_str());
     return false;

@@ -56,8 +56,8 @@ void add_web_command(CLI::App& app, int& status) {
         for (const FILE_REFUSAL& r : story.REFUSED)
             std::fprintf(stderr, "brindle-story web: not published: %s: %s\n", native_path(r.PATH).c_str(), r.WHY.c_str());
         const std::string title = !options->title.empty() ? options->title : !story.TITLE.empty() ? story.TITLE : "Brindle";
-        std::string page, error;
-        if (!WEB_PAGE(player, title, story, page, error) || !file_write(options->output, page, error)) {
+        std::string page, error = STORY_OUTPUT_PROBLEM(report.FILES, options->output);
+        if (!error.empty() || !WEB_PAGE(player, title, story, page, error) || !file_write(options->output, page, error)) {
             std::fprintf(stderr, "brindle-story web: %s\n", error.c_str());
             status = EXIT_FOUND;
             return;

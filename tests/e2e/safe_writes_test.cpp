@@ -107,6 +107,43 @@ TEST(SafeWrites, AFrameNameCannotLeaveTheScriptsFolder) {
     fs::remove_all(root);
 }
 
+TEST(SafeWrites, NoCommandWritesOverAFileTheStoryReads) {
+    // An output named, by a slip, as one of the story's own files: the file
+    // is kept and the command says why, however the name is spelled.
+    const fs::path root = temp_dir("safe-story-files");
+    story_and_script(root, "frame frames/start.png");
+    const std::string story = quote(root), assets = (root / "Brindle" / "Assets").string();
+    const std::pair<std::string, std::string> writes[] = {
+        {tool() + " render " + story + " --page 0 -o " + quote(assets + "/Sprites/scene/../scene/village.png"),
+         assets + "/Sprites/scene/village.png"},
+        {tool() + " render " + story + " --sheet " + quote(assets + "/Fonts/Fill.png"), assets + "/Fonts/Fill.png"},
+        {tool() + " graph " + story + " -o " + quote(assets + "/Pages/0 crossroads.seq"), assets + "/Pages/0 crossroads.seq"},
+        {tool() + " random " + story + " --runs 5 --graph " + quote(assets + "/VGA Table.seq"), assets + "/VGA Table.seq"},
+        {tool() + " web " + story + " -o " + quote(assets + "/Pages/1 village.seq"), assets + "/Pages/1 village.seq"},
+        // A script beside the story, named as an author in its folder names it.
+        {"cd " + story + " && printf 'frame Brindle/Assets/Sprites/scene/forest.png\\n' >slip.play && " + tool() +
+             " play . slip.play --bless",
+         "Brindle/Assets/Sprites/scene/forest.png"},
+    };
+    for (const auto& [command, file] : writes) {
+        if (command.find(" web ") != std::string::npos && !fs::exists(bin_dir() / "brindle-web-player.html")) continue;
+        std::string said;
+        EXPECT_EQ(shell("", command + " 2>&1", &said), 1) << command << "\n" << said;
+        EXPECT_NE(said.find(": the story reads "), std::string::npos) << command << "\n" << said;
+        EXPECT_NE(said.find(fs::path(file).filename().string()), std::string::npos) << said;
+    }
+    std::string said;
+    EXPECT_EQ(shell("", "diff -r " + quote(source_dir() / "Brindle" / "Assets") + " " + quote(assets) + " 2>&1", &said), 0) << said;
+    // The same script folder, a new frame blessed: it is written.
+    EXPECT_EQ(shell("", "cd " + story + " && printf 'frame frames/start.png\\n' >ok.play && " + tool() +
+                            " play . ok.play --bless 2>&1",
+                    &said),
+              0)
+        << said;
+    EXPECT_TRUE(fs::is_regular_file(root / "frames" / "start.png")) << said;
+    fs::remove_all(root);
+}
+
 TEST(SafeWrites, AFullDiskLeavesTheOldFileAndSaysSo) {
     const fs::path root = temp_dir("safe-full");
     story_and_script(root, "frame frames/start.png");
